@@ -1,19 +1,14 @@
 #!/usr/bin/env python3
 """Decode the Win32 resources of a compiled resource file or executable.
 
-Reads a .res file directly; any other file (COFF object, .exe, .dll) is first converted to .res
-with windres ($WINDRES, else the x86_64 or i686 MinGW-w64 windres). Prints the decoded string
-table, version information, dialog templates, icon groups and manifests as JSON, or serves as a
-module for scripts that check them.
+Reads a .res file, a COFF object made by the resource compiler, or a PE image (.exe, .dll).
+Prints the decoded string table, version information, dialog templates, icon groups and
+manifests as JSON, or serves as a module for scripts that check them.
 """
 
 import json
-import os
-import shutil
 import struct
-import subprocess
 import sys
-import tempfile
 
 RT_ICON = 3
 RT_DIALOG = 5
@@ -75,27 +70,72 @@ def parse_res(data):
     return resources
 
 
-def find_windres():
-    for candidate in (
-        os.environ.get("WINDRES"),
-        "x86_64-w64-mingw32-windres",
-        "i686-w64-mingw32-windres",
-    ):
-        if candidate and shutil.which(candidate):
-            return candidate
-    raise RuntimeError("no windres found to convert the input to .res")
+def read_resource_tree(section, base):
+    """Resources of a PE resource directory; base is the address of the section's first byte
+    that the data entries' addresses are relative to."""
+    resources = []
+
+    def directory(offset, path):
+        named, numbered = struct.unpack_from("<HH", section, offset + 12)
+        for i in range(named + numbered):
+            name, target = struct.unpack_from("<II", section, offset + 16 + 8 * i)
+            if name & 0x80000000:
+                (length,) = struct.unpack_from("<H", section, name & 0x7FFFFFFF)
+                start = (name & 0x7FFFFFFF) + 2
+                key = section[start : start + 2 * length].decode("utf-16-le", "surrogatepass")
+            else:
+                key = name
+            if target & 0x80000000:
+                directory(target & 0x7FFFFFFF, path + [key])
+            else:
+                address, size = struct.unpack_from("<II", section, target)
+                body = section[address - base : address - base + size]
+                resources.append(Resource(path[0], path[1], key, body))
+
+    directory(0, [])
+    return resources
+
+
+def parse_coff_object(data):
+    sections, _, _, _, optional = struct.unpack_from("<HIIIH", data, 2)
+    table = 20 + optional
+    for i in range(sections):
+        name, _, _, size, pointer = struct.unpack_from("<8sIIII", data, table + 40 * i)
+        if name.rstrip(b"\0") == b".rsrc":
+            # The data addresses are offsets into the section, relocated at link time.
+            return read_resource_tree(data[pointer : pointer + size], 0)
+    return []
+
+
+def parse_pe_image(data):
+    (header,) = struct.unpack_from("<I", data, 0x3C)
+    if data[header : header + 4] != b"PE\0\0":
+        raise ValueError("not a PE image")
+    sections, _, _, _, optional = struct.unpack_from("<HIIIH", data, header + 6)
+    optional_start = header + 24
+    magic = struct.unpack_from("<H", data, optional_start)[0]
+    directories = optional_start + (96 if magic == 0x10B else 112)
+    rva, _size = struct.unpack_from("<II", data, directories + 8 * 2)
+    table = optional_start + optional
+    for i in range(sections):
+        _, virtual_size, address, raw_size, pointer = struct.unpack_from(
+            "<8sIIII", data, table + 40 * i
+        )
+        if address <= rva < address + max(virtual_size, raw_size):
+            section = data[pointer : pointer + raw_size]
+            return read_resource_tree(section[rva - address :], rva)
+    return []
 
 
 def load(path):
-    """The resources of a .res file, or of any file that windres can read."""
-    if path.lower().endswith(".res"):
-        with open(path, "rb") as f:
-            return parse_res(f.read())
-    with tempfile.TemporaryDirectory() as scratch:
-        converted = os.path.join(scratch, "converted.res")
-        subprocess.run([find_windres(), "-i", path, "-O", "res", "-o", converted], check=True)
-        with open(converted, "rb") as f:
-            return parse_res(f.read())
+    """The resources of a .res file, a resource object or a PE image."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:2] == b"MZ":
+        return parse_pe_image(data)
+    if data[:8] == b"\0\0\0\0\x20\0\0\0":
+        return parse_res(data)
+    return parse_coff_object(data)
 
 
 def decode_string_table(resources):
