@@ -277,15 +277,17 @@ def nearest(palette, colour):
 
 def median_cut(colours, count):
     """Up to count representative colours of the given RGB list."""
+
+    def spread(box, channel):
+        return max(c[channel] for c in box) - min(c[channel] for c in box)
+
     boxes = [list(colours)]
     while len(boxes) < count:
         splittable = [b for b in boxes if len(set(b)) > 1]
         if not splittable:
             break
-        box = max(
-            splittable, key=lambda b: max(max(c[i] for c in b) - min(c[i] for c in b) for i in range(3))
-        )
-        channel = max(range(3), key=lambda i: max(c[i] for c in box) - min(c[i] for c in box))
+        box = max(splittable, key=lambda b: max(spread(b, i) for i in range(3)))
+        channel = max(range(3), key=lambda i: spread(box, i))
         box.sort(key=lambda c: c[channel])
         half = len(box) // 2
         boxes.remove(box)
@@ -400,9 +402,9 @@ def icon_file(images):
 
 
 def build():
+    # Loaded without a size, an icon takes the group's first image: 48 pixels in full colour,
+    # the size of the dialog's icon view.
     images = []
-    large = render(LARGE_SIZE, FULL_COLOUR, True)
-    images.append((LARGE_SIZE, 32, 0, png(large, LARGE_SIZE)))
     for size in sorted(SMALL_SIZES, reverse=True):
         rows = render(size, FULL_COLOUR, True)
         solid = [p[:3] for row in rows for p in row if opaque(p)]
@@ -411,6 +413,8 @@ def build():
         images.append((size, 8, 0, palettised_bmp(rows, size, palette, 8)))
         flat = render(size, SIXTEEN_COLOURS, False)
         images.append((size, 4, 16, palettised_bmp(flat, size, VGA_PALETTE, 4)))
+    large = render(LARGE_SIZE, FULL_COLOUR, True)
+    images.append((LARGE_SIZE, 32, 0, png(large, LARGE_SIZE)))
     return icon_file(images)
 
 
