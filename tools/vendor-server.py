@@ -39,7 +39,8 @@ a bad request gets 400 (404 for an unknown identity, 403 for refused ICMP contro
   /__control/hash?os=OS&cpu=CPU[&size=N] -> the SHA-1 of that body, 40 hexadecimal capitals.
   /__control/icmp?silent=1 | silent=0
       -> "OK"; the host then ignores (1) or answers (0) ICMP echo requests: writes
-      net.ipv4.icmp_echo_ignore_all of this network namespace (403 in the machine's own one).
+      net.ipv4.icmp_echo_ignore_all of this network namespace; 403 unless the server runs in
+      a namespace made by "ip netns", so that the machine's own setting is never touched.
   /__control/icmp -> "silent" or "answering"
   /__control/reset -> "OK"; mode normal with defaults, recorded requests cleared, ICMP answered.
 
@@ -89,6 +90,7 @@ BLOCK = 65536
 HUGE_HASH_LENGTH = 1 << 20
 MAX_HEAD = 1 << 20
 ICMP_SWITCH = "/proc/sys/net/ipv4/icmp_echo_ignore_all"
+NAMED_NAMESPACES = "/run/netns"
 
 MODES = (
     "normal", "no-hash", "wrong-hash", "lower-hash", "odd-hash", "short-hash", "huge-hash",
@@ -248,16 +250,21 @@ class VendorState:
 
 
 def own_network_namespace():
-    """True inside a namespace of its own; ICMP control would otherwise change the machine."""
+    """True inside a named network namespace; ICMP control would otherwise change the machine."""
     try:
-        return os.stat("/proc/self/ns/net").st_ino != os.stat("/proc/1/ns/net").st_ino
+        own = os.stat("/proc/self/ns/net")
+        for name in os.listdir(NAMED_NAMESPACES):
+            named = os.stat(os.path.join(NAMED_NAMESPACES, name))
+            if (named.st_dev, named.st_ino) == (own.st_dev, own.st_ino):
+                return True
     except OSError:
-        return False
+        pass
+    return False
 
 
 def set_icmp_silent(silent):
     if not own_network_namespace():
-        raise BadRequest(403, "ICMP control works only inside a network namespace of its own")
+        raise BadRequest(403, "ICMP control works only inside a namespace made by ip netns")
     with open(ICMP_SWITCH, "w") as switch:
         switch.write("1\n" if silent else "0\n")
 
