@@ -3,12 +3,14 @@
 
 Usage
   vendor-server.py [--bind ADDR] [--port N] [--packages DIR] [--size BYTES]
+      serves on ADDR:N (default 127.0.0.1:80; port 0 takes a free one) and prints
+      "vendor server on ADDR:PORT" once it listens
   vendor-server.py --write OS CPU SIZE FILE    write the generated package of that identity
 
 Download page: GET or HEAD /Products/Veltrane/2012/Download.aspx
   The identity request headers ZEPH_OS_VERSION ("XP", "Vista", "7") and ZEPH_CPU_TYPE ("x64",
-  "Win32") choose the package; any other identity, or a header missing, gets 404 with an HTML
-  body. The selected mode (below) shapes the response; mode normal answers 200 with
+  "Win32"), compared exactly, choose the package; any other identity, or a header missing,
+  gets 404 with an HTML body. The selected mode (below) shapes the response; mode normal answers 200 with
   Content-Length and QUORVEX-DOWNLOAD-HASHCODE, the SHA-1 of the body in hexadecimal capitals.
 Package files: GET or HEAD /Products/Veltrane/2012/Packages/Veltrane-2012-OS-CPU.msi
   The package of that identity as mode normal serves it, whatever mode is selected (the
@@ -52,11 +54,13 @@ Modes (size: the body size; cut, chunk, delay: the parameters above)
   odd-hash     the right hash without its last character (39 characters)
   short-hash   the first 38 characters of the right hash (19 bytes' worth)
   huge-hash    a value of 1048576 characters: the right hash repeated, cut to that length
+               (Wine's WinINet hands on only its first 4068 characters)
   no-length    no Content-Length, Connection: close; the body ends when the server closes
   chunked      Transfer-Encoding: chunked in chunks of `chunk` bytes, no Content-Length
   bad-length   Content-Length "<size>x"; the body, then the server closes
   huge-length  Content-Length size + 2^64; the body, then the server closes
-  short-body   Content-Length size, but only `cut` body bytes, then the server closes (FIN)
+  short-body   Content-Length size, but only `cut` body bytes, then the server closes (FIN;
+               Wine's WinINet then reports the end of the body, not an error)
   reset        Content-Length size, `cut` body bytes, then the connection is reset (RST)
   slow         as normal, the body in pieces of `chunk` bytes with `delay` ms between them
   not-found    404 with an HTML body, no hash header
@@ -578,6 +582,7 @@ class Exchange(socketserver.StreamRequestHandler):
 class VendorServer(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
     daemon_threads = True
+    request_queue_size = 64
 
     def __init__(self, address, state):
         super().__init__(address, Exchange)
@@ -609,7 +614,8 @@ def main():
         sys.exit(f"no package folder {arguments.packages}")
     state = VendorState(arguments.packages, arguments.size)
     with VendorServer((arguments.bind, arguments.port), state) as server:
-        print(f"vendor server on {arguments.bind}:{arguments.port}", flush=True)
+        host, port = server.server_address[:2]
+        print(f"vendor server on {host}:{port}", flush=True)
         server.serve_forever()
 
 
