@@ -1,0 +1,91 @@
+# Shared by the project's commands: packages, builds, the network namespace, the X display.
+
+TEST_HOST=vendor.tornquill.test
+PACKAGES=(cmake make g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix
+    g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
+    binutils-mingw-w64-x86-64 wine64 xvfb googletest python3 iproute2 procps nginx-light
+    curl msitools imagemagick util-linux)
+
+as_root() {
+    if [[ $(id -u) == 0 ]]; then "$@"; else sudo "$@"; fi
+}
+
+ensure_packages() {
+    local missing=() pkg
+    for pkg in "${PACKAGES[@]}" "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$pkg")
+    done
+    if ((${#missing[@]})); then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+    fi
+}
+
+# build_one ARCH [cmake options...]: configures once, then builds incrementally.
+build_one() {
+    local arch=$1 dir="$root/build/$1"
+    shift
+    if [[ ! -f "$dir/CMakeCache.txt" ]]; then
+        cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+            -DCMAKE_BUILD_TYPE=Release "$@"
+    else
+        cmake "$dir" "$@" >/dev/null
+    fi
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+build_all() {
+    build_one i686
+    build_one x86_64 -DVENDOR_HOST="$TEST_HOST"
+}
+
+# run_in_namespace NAME command...: runs the command as root in a new network namespace whose
+# only interface is loopback and in which the test host name resolves to 127.0.0.1 and no
+# other name resolves at all. The namespace is removed afterwards, also on failure.
+run_in_namespace() {
+    local ns=$1 status=0
+    shift
+    trap "remove_namespace $ns" EXIT
+    as_root mkdir -p "/etc/netns/$ns"
+    printf '127.0.0.1 localhost %s\n::1 localhost\n' "$TEST_HOST" |
+        as_root tee "/etc/netns/$ns/hosts" >/dev/null
+    echo "nameserver 127.0.0.1" | as_root tee "/etc/netns/$ns/resolv.conf" >/dev/null
+    as_root ip netns add "$ns"
+    as_root ip netns exec "$ns" ip link set lo up
+    as_root ip netns exec "$ns" "$@" || status=$?
+    remove_namespace "$ns"
+    trap - EXIT
+    return $status
+}
+
+remove_namespace() {
+    if [[ -e "/run/netns/$1" ]]; then
+        as_root ip netns pids "$1" 2>/dev/null | xargs -r kill 2>/dev/null || true
+        as_root ip netns del "$1"
+    fi
+    as_root rm -rf "/etc/netns/$1"
+}
+
+free_display() {
+    local n
+    for ((n = 90; n < 200; n++)); do
+        if [[ ! -e "/tmp/.X$n-lock" && ! -e "/tmp/.X11-unix/X$n" ]]; then
+            echo "$n"
+            return
+        fi
+    done
+    echo "no free X display" >&2
+    return 1
+}
+
+wait_for_display() {
+    local i
+    for ((i = 0; i < 100; i++)); do
+        [[ -e "/tmp/.X11-unix/X$1" ]] && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start on :$1" >&2
+    return 1
+}
