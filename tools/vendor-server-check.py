@@ -130,6 +130,10 @@ def check_hash_modes(server):
         check(response.body == body[:size], f"{mode}: body")
         check(response.headers.get("content-length") == str(size), f"{mode}: Content-Length")
     check(expected["wrong-hash"] != right, "wrong-hash differs from the right hash")
+    for query, code in (("normal&hash=ABC", "ABC"), ("chunked&hash=", ""),
+                        ("no-hash&hash=ABC", None)):
+        response = server.Mode("name=" + query)
+        check(response.headers.get(HASH) == code, f"{query}: hash header value")
 
 
 def dechunk(raw):
@@ -197,7 +201,10 @@ def check_control(server):
           "reset restores mode normal")
     server.Control("mode?name=slow&size=7&cut=3&chunk=2&delay=9")
     check(server.Control("mode") == b"slow size=7 cut=3 chunk=2 delay=9", "mode reads back")
-    for query in ("name=bogus", "name=slow&delay=x", "name=slow&chunk=0"):
+    server.Control("mode?name=normal&hash=A%20B")
+    check(server.Control("mode") == b"normal size=204800 cut=half chunk=4096 delay=100 hash=A B",
+          "mode reads back the hash value")
+    for query in ("name=bogus", "name=slow&delay=x", "name=slow&chunk=0", "name=normal&hash=%0D"):
         check(server.Get("/__control/mode?" + query).status == 400, f"mode {query} refused")
     check(server.Get("/__control/hash?os=8&cpu=x64").status == 404, "hash of unknown identity")
     check(server.Get("/__control/nothing").status == 404, "unknown control command")

@@ -26,11 +26,12 @@ Packages
 
 Control interface: GET, parameters in the query, answers text/plain without a line break;
 a bad request gets 400 (404 for an unknown identity, 403 for refused ICMP control) with a reason.
-  /__control/mode?name=M[&size=N][&cut=N][&chunk=N][&delay=MS]
+  /__control/mode?name=M[&size=N][&cut=N][&chunk=N][&delay=MS][&hash=TEXT]
       -> "OK". Selects mode M for every later download-page response until changed. A parameter
       left out takes its default: size 204800 (or --size), cut half of the body, chunk 4096,
-      delay 100.
-  /__control/mode -> "M size=N cut=N chunk=N delay=MS" (cut=half when left to its default)
+      delay 100. hash (printable ASCII, may be empty) replaces the value of the hash header in
+      every mode that sends one.
+  /__control/mode -> "M size=N cut=N chunk=N delay=MS[ hash=TEXT]" (cut=half by default)
   /__control/requests
       -> the requests recorded since the last clear, in arrival order, each as its request line
       and header lines exactly as received, every line with its CRLF, each request ending in its
@@ -203,10 +204,12 @@ class Digests:
 class Settings:
     def __init__(self, size):
         self.name, self.size, self.cut, self.chunk, self.delay = "normal", size, None, 4096, 100
+        self.hashCode = None
 
     def Describe(self):
         cut = "half" if self.cut is None else str(self.cut)
-        return f"{self.name} size={self.size} cut={cut} chunk={self.chunk} delay={self.delay}"
+        text = f"{self.name} size={self.size} cut={cut} chunk={self.chunk} delay={self.delay}"
+        return text if self.hashCode is None else f"{text} hash={self.hashCode}"
 
 
 class BadRequest(Exception):
@@ -428,7 +431,6 @@ class Exchange(socketserver.StreamRequestHandler):
 
     def SendPackage(self, request, body, settings):
         mode = settings.name
-        digest = self.server.state.digests.Of(body)
         headers = [("Content-Type", "application/x-msi")]
         if mode == "bad-length":
             headers.append(("Content-Length", f"{body.size}x"))
@@ -438,14 +440,7 @@ class Exchange(socketserver.StreamRequestHandler):
             headers.append(("Transfer-Encoding", "chunked"))
         elif mode != "no-length":
             headers.append(("Content-Length", str(body.size)))
-        code = {
-            "no-hash": None,
-            "wrong-hash": self.server.state.digests.Of(body, b"\0"),
-            "lower-hash": digest.lower(),
-            "odd-hash": digest[:39],
-            "short-hash": digest[:38],
-            "huge-hash": (digest * (HUGE_HASH_LENGTH // len(digest) + 1))[:HUGE_HASH_LENGTH],
-        }.get(mode, digest)
+        code = self.HashCode(body, settings)
         if code is not None:
             headers.append((HASH_HEADER, code))
         close = mode in CLOSING_MODES or request.WantsClose()
@@ -480,6 +475,26 @@ class Exchange(socketserver.StreamRequestHandler):
             body.SendRange(connection, 0, body.size)
         return not close
 
+    def HashCode(self, body, settings):
+        """The hash header's value in the selected mode, None when the header is left out."""
+        digests, mode = self.server.state.digests, settings.name
+        if mode == "no-hash":
+            return None
+        if settings.hashCode is not None:
+            return settings.hashCode
+        digest = digests.Of(body)
+        if mode == "wrong-hash":
+            return digests.Of(body, b"\0")
+        if mode == "lower-hash":
+            return digest.lower()
+        if mode == "odd-hash":
+            return digest[:39]
+        if mode == "short-hash":
+            return digest[:38]
+        if mode == "huge-hash":
+            return (digest * (HUGE_HASH_LENGTH // len(digest) + 1))[:HUGE_HASH_LENGTH]
+        return digest
+
     # Control interface
 
     def Control(self, request):
@@ -513,6 +528,10 @@ class Exchange(socketserver.StreamRequestHandler):
             settings.cut = number_parameter(query, "cut", None)
             settings.chunk = number_parameter(query, "chunk", settings.chunk)
             settings.delay = number_parameter(query, "delay", settings.delay)
+            if "hash" in query:
+                settings.hashCode = query["hash"][-1]
+                if not all(" " <= letter <= "~" for letter in settings.hashCode):
+                    raise BadRequest(400, "hash must be printable ASCII")
             if settings.chunk == 0:
                 raise BadRequest(400, "chunk must be at least 1")
             state.Select(settings)
