@@ -25,7 +25,7 @@ Packages
   number from 0, eight digits) followed by bytes fixed per identity; a shorter size is a prefix.
 
 Control interface: GET, parameters in the query, answers text/plain without a line break;
-a bad request gets 400 (404 for an unknown identity, 403 for refused ICMP control) with a reason.
+a bad request gets 400 (404: unknown identity or command; 403: refused ICMP control) with a reason.
   /__control/mode?name=M[&size=N][&cut=N][&chunk=N][&delay=MS][&hash=TEXT]
       -> "OK". Selects mode M for every later download-page response until changed. A parameter
       left out takes its default: size 204800 (or --size), cut half of the body, chunk 4096,
