@@ -52,7 +52,7 @@ public:
     bool IsEmpty() const override { return this->count == 1; }
     MStringEx& Clear() override;
 
-    // Copies the text and numberBase; strings of equal count share no allocation.
+    // Copies the text and numberBase; between strings of equal count nothing is allocated.
     MStringEx& operator=(const MStringEx& src);
     // Takes a new text and keeps numberBase; null gives the empty string.
     MStringEx& Assign(const T* text);
