@@ -103,7 +103,8 @@ ScratchFile::ScratchFile(DWORD access) : handle(INVALID_HANDLE_VALUE) {
     GetTempPathW(MAX_PATH, folder);
     GetTempFileNameW(folder, L"pkg", 0, name);
     path = name;
-    handle = CreateFileW(name, access, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle = CreateFileW(name, access, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
     EXPECT_NE(INVALID_HANDLE_VALUE, handle) << "cannot create " << GetLastError();
 }
 
