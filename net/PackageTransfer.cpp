@@ -58,7 +58,7 @@ bool QueryCustomHeader(HINTERNET request, MemoryPH<unsigned char, 0>& buffer, DW
 
 void QueryResponseHeaders(HINTERNET request, ResponseHeaders& responseHeaders) {
     ResponseHeaders found;
-    for (std::uint32_t i = 0; i < responseHeaders.count; ++i) {
+    for (std::uint32_t i = 0; i < responseHeaders.Count(); ++i) {
         Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>& wanted = *responseHeaders.Item(i);
         const ShellMemory<unsigned char> name(wanted.key);
         wanted.value = name;
