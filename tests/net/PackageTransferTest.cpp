@@ -22,7 +22,6 @@ const std::wstring hashHeader = L"QUORVEX-DOWNLOAD-HASHCODE";
 const std::uint64_t packageSize = 1048576;
 
 using Progress = ProgressRecorder::Progress;
-using HeaderPair = Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>;
 
 // The package the vendor server sends for the identity above, and its hash code.
 std::string Package(std::uint64_t size) {
@@ -51,7 +50,7 @@ protected:
     void Want(const std::vector<std::wstring>& names) {
         headers.Clear();
         for (const std::wstring& name : names) {
-            headers.Insert(new HeaderPair(MStringEx<wchar_t>(name.c_str())));
+            headers.Insert(new ResponseHeader(MStringEx<wchar_t>(name.c_str())));
         }
     }
 
@@ -346,7 +345,7 @@ TEST_F(TransferTest, WriteFailureIsFalse) {
 
 TEST_F(TransferTest, ExceptionInsideIsFalse) {
     // Two wanted headers of the same name cannot both go into the result.
-    headers.Add(new HeaderPair(MStringEx<wchar_t>(hashHeader.c_str())));
+    headers.Add(new ResponseHeader(MStringEx<wchar_t>(hashHeader.c_str())));
     bool result = true;
     EXPECT_NO_THROW(result = Transfer());
     EXPECT_FALSE(result);
