@@ -174,14 +174,17 @@ bool DemoRun::Follow() {
         Shoot(L"installer");
     }
     // The program does not wait for the installer; the driver waits for both.
-    const bool ended = Await(L"Windows Installer to end", limits.installer, [&] {
-        for (DWORD id : installers) {
-            if (ProcessesNamed(installerName).count(id) != 0) {
-                return false;
+    const bool ended = Await(
+        L"Windows Installer to end", limits.installer,
+        [&] {
+            for (DWORD id : ProcessesNamed(installerName)) {
+                if (installers.count(id) != 0) {
+                    return false;
+                }
             }
-        }
-        return true;
-    });
+            return true;
+        },
+        OnProgramEnd::GoOn);
     if (ended) {
         report.Line(L"installer", L"ended");
     }
@@ -190,10 +193,10 @@ bool DemoRun::Follow() {
 }
 
 // Looks until the condition holds, meanwhile noting every message box, the verification and the
-// installer. False, with the reason reported, when the time is up or the program has ended
-// without the condition holding.
+// installer. False, with the reason reported, when the time is up or, unless told to go on, the
+// program has ended without the condition holding.
 bool DemoRun::Await(const std::wstring& what, Duration limit,
-                    const std::function<bool()>& condition) {
+                    const std::function<bool()>& condition, OnProgramEnd onEnd) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         const bool running = !program.WaitForExit(0ms).has_value();
@@ -206,7 +209,7 @@ bool DemoRun::Await(const std::wstring& what, Duration limit,
         if (condition()) {
             return true;
         }
-        if (!running) {
+        if (!running && onEnd == OnProgramEnd::Stop) {
             report.Line(L"end", L"the program ended before " + what);
             return false;
         }

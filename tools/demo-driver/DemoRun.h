@@ -45,9 +45,12 @@ private:
         bool Downloaded() const { return total && received == total; }
     };
 
+    // Whether a wait ends when the program does.
+    enum class OnProgramEnd { Stop, GoOn };
+
     bool Follow();
     bool Await(const std::wstring& what, driver::Duration limit,
-               const std::function<bool()>& condition);
+               const std::function<bool()>& condition, OnProgramEnd onEnd = OnProgramEnd::Stop);
     void WatchMessageBoxes();
     void WatchInstaller();
     HWND FindSaveDialog() const;
