@@ -70,7 +70,7 @@ TEST_F(LoadFile, MaxCountAndKeepOpen) {
     MemoryPH<unsigned char, 0> byHandle;
     byHandle.LoadFile(file.c_str(), handle.Get());
     EXPECT_EQ("0123456789", Text(byHandle));
-    EXPECT_TRUE(IsValidHandle(handle.Get()));
+    EXPECT_TRUE(KernelHandlePolicy::IsValid(handle.Get()));
     SeekTo(handle.Get(), 8);
     EXPECT_EQ("89", ReadRest(handle.Get()));
 }
@@ -102,6 +102,12 @@ protected:
         file.Get() = Open(Path(L"ten"), GENERIC_READ);
         ASSERT_NE(INVALID_HANDLE_VALUE, file.Get());
         SeekTo(file.Get(), 4);
+    }
+
+    void TearDown() override {
+        CloseHandle(file.Get());
+        file.Get() = INVALID_HANDLE_VALUE;
+        TempFolder::TearDown();
     }
 
     TestFile file;

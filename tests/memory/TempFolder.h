@@ -30,10 +30,14 @@ protected:
     void SetUp() override {
         wchar_t temp[MAX_PATH];
         ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
-        static int serial = 0;
-        folder = std::wstring(temp) + L"tq-memory-" + std::to_wstring(GetCurrentProcessId()) +
-                 L"-" + std::to_wstring(++serial);
-        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+        // Process numbers repeat between Wine sessions: take the first free name.
+        for (int serial = 0;; ++serial) {
+            folder = std::wstring(temp) + L"tq-memory-" + std::to_wstring(serial);
+            if (CreateDirectoryW(folder.c_str(), nullptr)) {
+                break;
+            }
+            ASSERT_EQ(static_cast<DWORD>(ERROR_ALREADY_EXISTS), GetLastError());
+        }
     }
 
     void TearDown() override {
