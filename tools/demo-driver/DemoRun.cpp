@@ -5,6 +5,8 @@
 #include "tools/demo-driver/ProcessList.h"
 #include "tools/demo-driver/ScreenShot.h"
 
+#include <shlobj.h>
+
 #include <chrono>
 #include <thread>
 
@@ -85,6 +87,27 @@ HWND FindDescendant(HWND parent, int id, const wchar_t* className) {
     DescendantSearch search{id, className, nullptr};
     EnumChildWindows(parent, MatchDescendant, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// The read-me that Windows Installer put into either Program Files folder; empty when there is
+// none.
+std::wstring InstalledReadMe() {
+    for (int folder : {CSIDL_PROGRAM_FILESX86, CSIDL_PROGRAM_FILES}) {
+        wchar_t path[MAX_PATH] = {};
+        if (SUCCEEDED(SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) {
+            const std::wstring readMe = std::wstring(path) + L"\\Veltrane\\ReadMe.txt";
+            if (GetFileAttributesW(readMe.c_str()) != INVALID_FILE_ATTRIBUTES) {
+                return readMe;
+            }
+        }
+    }
+    return std::wstring();
+}
+
+std::wstring SystemProgram(const std::wstring& name) {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder, length < MAX_PATH ? length : 0) + L"\\" + name;
 }
 
 } // namespace
@@ -185,11 +208,31 @@ bool DemoRun::Follow() {
             return true;
         },
         OnProgramEnd::GoOn);
-    if (ended) {
-        report.Line(L"installer", L"ended");
+    if (!ended) {
+        return false;
     }
-    return ended && Await(L"the program to end", limits.installer,
-                          [&] { return program.WaitForExit(0ms).has_value(); });
+    report.Line(L"installer", L"ended");
+    if (mode == DemoMode::Drive) {
+        ShowInstalledFile();
+    }
+    return Await(L"the program to end", limits.installer,
+                 [&] { return program.WaitForExit(0ms).has_value(); });
+}
+
+// Windows Installer shows no window for a package without a user interface; the file it
+// installed, opened in Notepad, is the picture of its work.
+void DemoRun::ShowInstalledFile() {
+    const std::wstring readMe = InstalledReadMe();
+    if (readMe.empty()) {
+        report.Line(L"installed-file", L"none");
+        return;
+    }
+    report.Line(L"installed-file", readMe);
+    driver::ChildProcess notepad(SystemProgram(L"notepad.exe"), L"\"" + readMe + L"\"");
+    if (driver::WaitForWindow(notepad.Windows(), 10s) != nullptr) {
+        std::this_thread::sleep_for(500ms);
+        Shoot(L"installed");
+    }
 }
 
 // Looks until the condition holds, meanwhile noting every message box, the verification and the

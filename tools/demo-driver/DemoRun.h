@@ -53,6 +53,7 @@ private:
                const std::function<bool()>& condition, OnProgramEnd onEnd = OnProgramEnd::Stop);
     void WatchMessageBoxes();
     void WatchInstaller();
+    void ShowInstalledFile();
     HWND FindSaveDialog() const;
     DialogView ViewDialog() const;
     void Shoot(const std::wstring& stage);
