@@ -145,21 +145,23 @@ bool DemoRun::Follow() {
     report.Line(L"save-dialog", driver::TextOf(saveDialog, readLimit));
     report.Line(L"proposed-name", proposal);
     if (mode == DemoMode::Drive) {
-        // Let the dialog settle where the program centres it before the picture is taken.
-        std::this_thread::sleep_for(500ms);
-        Shoot(L"save-dialog");
+        if (Shooting()) {
+            // Let the dialog settle where the program centres it before the picture is taken.
+            std::this_thread::sleep_for(500ms);
+            Shoot(L"save-dialog");
+        }
         driver::PressButton(saveDialog, IDOK);
     }
 
     if (!Await(L"the download", limits.user, [&] {
-            return lastView.received.value_or(0) > 0 || verificationSeen || !installers.empty();
+            return lastView.received.value_or(0) > 0 || verificationBegan || !installers.empty();
         })) {
         return false;
     }
     // A third of the way, so the picture shows the bar moving; a quick download may be over
     // before the driver looks again.
     if (!Await(L"the download to progress", limits.transfer, [&] {
-            return verificationSeen || !installers.empty() || lastView.Downloaded() ||
+            return verificationBegan || !installers.empty() || lastView.Downloaded() ||
                    (lastView.total && lastView.received.value_or(0) * 3 >= *lastView.total);
         })) {
         return false;
@@ -169,22 +171,18 @@ bool DemoRun::Follow() {
                     Grouped(*lastView.received) +
                         (lastView.total ? L" out of " + Grouped(*lastView.total) + L" bytes"
                                         : std::wstring(L" bytes, total not given")));
-        if (mode == DemoMode::Drive) {
-            Shoot(L"downloading");
-        }
+        Shoot(L"downloading");
     } else {
         report.Line(L"downloading", L"not seen");
     }
 
     if (!Await(L"the verification", limits.transfer,
-               [&] { return verificationSeen || !installers.empty(); })) {
+               [&] { return verificationBegan || !installers.empty(); })) {
         return false;
     }
-    if (verificationSeen) {
+    if (verificationBegan) {
         report.Line(L"verifying", L"seen");
-        if (mode == DemoMode::Drive) {
-            Shoot(L"verifying");
-        }
+        Shoot(L"verifying");
     } else {
         report.Line(L"verifying", L"not seen");
     }
@@ -193,9 +191,7 @@ bool DemoRun::Follow() {
         return false;
     }
     report.Line(L"installer", L"started");
-    if (mode == DemoMode::Drive) {
-        Shoot(L"installer");
-    }
+    Shoot(L"installer");
     // The program does not wait for the installer; the driver waits for both.
     const bool ended = Await(
         L"Windows Installer to end", limits.installer,
@@ -212,7 +208,7 @@ bool DemoRun::Follow() {
         return false;
     }
     report.Line(L"installer", L"ended");
-    if (mode == DemoMode::Drive) {
+    if (Shooting()) {
         ShowInstalledFile();
     }
     return Await(L"the program to end", limits.installer,
@@ -245,9 +241,12 @@ bool DemoRun::Await(const std::wstring& what, Duration limit,
         const bool running = !program.WaitForExit(0ms).has_value();
         if (running) {
             lastView = ViewDialog();
-            verificationSeen = verificationSeen || lastView.verifying;
+            if (lastView.verifying && !verificationBegan) {
+                verificationBegan = std::chrono::steady_clock::now();
+            }
         }
         WatchInstaller();
+        TimeVerification();
         WatchMessageBoxes();
         if (condition()) {
             return true;
@@ -281,7 +280,7 @@ void DemoRun::WatchMessageBoxes() {
                 continue;
             }
             const bool question = GetDlgItem(box.window, IDNO) != nullptr;
-            const bool afterDownload = verificationSeen || lastView.Downloaded();
+            const bool afterDownload = verificationBegan || lastView.Downloaded();
             const wchar_t* key = !question       ? L"message"
                                  : afterDownload ? L"hash-question"
                                                  : L"question";
@@ -294,6 +293,17 @@ void DemoRun::WatchMessageBoxes() {
     }
     for (auto seen = boxesSeen.begin(); seen != boxesSeen.end();) {
         seen = IsWindow(*seen) ? std::next(seen) : boxesSeen.erase(seen);
+    }
+}
+
+// From the first sight of the verifying caption to the installer's start, which follows the end
+// of the verification at once when the package is sound.
+void DemoRun::TimeVerification() {
+    if (verificationBegan && !verificationTimed && !installers.empty()) {
+        verificationTimed = true;
+        const auto time = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - *verificationBegan);
+        report.Line(L"verification-time", std::to_wstring(time.count()) + L" ms");
     }
 }
 
@@ -335,6 +345,9 @@ DemoRun::DialogView DemoRun::ViewDialog() const {
 }
 
 void DemoRun::Shoot(const std::wstring& stage) {
+    if (!Shooting()) {
+        return;
+    }
     const std::wstring name = std::to_wstring(++shots) + L"-" + stage + L".bmp";
     report.Line(SaveScreenShot(shotFolder + L"\\" + name) ? L"screenshot" : L"screenshot-failed",
                 name);

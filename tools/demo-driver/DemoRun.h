@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -12,8 +13,9 @@
 #include <string>
 
 // Drive: the driver plays the user who accepts every proposal: it saves the package under the
-//   proposed name, answers a question with No and a message with OK, and takes a screenshot of
-//   every stage. Watch: the user at the screen clicks; the driver only looks and reports.
+//   proposed name, answers a question with No and a message with OK, and, given a folder for
+//   them, takes a screenshot of every stage. Watch: the user at the screen clicks; the driver
+//   only looks and reports.
 enum class DemoMode { Drive, Watch };
 
 // How long each stage may take before the driver gives up on it.
@@ -53,9 +55,11 @@ private:
                const std::function<bool()>& condition, OnProgramEnd onEnd = OnProgramEnd::Stop);
     void WatchMessageBoxes();
     void WatchInstaller();
+    void TimeVerification();
     void ShowInstalledFile();
     HWND FindSaveDialog() const;
     DialogView ViewDialog() const;
+    bool Shooting() const { return !shotFolder.empty(); }
     void Shoot(const std::wstring& stage);
 
     DemoMode mode;
@@ -67,7 +71,8 @@ private:
     std::set<DWORD> installers;
     std::set<HWND> boxesSeen;
     DialogView lastView;
-    bool verificationSeen = false;
+    std::optional<std::chrono::steady_clock::time_point> verificationBegan;
+    bool verificationTimed = false;
     int shots = 0;
     driver::ChildProcess program;
 };
