@@ -1,7 +1,7 @@
 #pragma once
 
 #include "memory/MExceptions.h"
-#include "memory/MMemoryIo.h"
+#include "memory/BlockPersistence.h"
 #include "memory/MUnits.h"
 #include "memory/ShellMemory.h"
 
@@ -157,36 +157,49 @@ template <class T> void MMemory<T>::Shrink(MemUnits n) {
 }
 
 template <class T> bool MMemory<T>::AppendFile(const wchar_t* file) const {
-    return MMemoryIo::AppendFile(file, data, size);
+    BlockFile output(file, GENERIC_WRITE, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    return output.IsValid() && output.Seek(FILE_END) == ERROR_SUCCESS &&
+           output.Write(data, size) == ERROR_SUCCESS;
 }
 
 template <class T> bool MMemory<T>::AppendTo(HANDLE h) const {
-    return MMemoryIo::AppendTo(h, data, size);
+    BlockFile output(h);
+    return output.IsValid() && output.Seek(FILE_END) == ERROR_SUCCESS &&
+           output.Write(data, size) == ERROR_SUCCESS;
 }
 
 template <class T> bool MMemory<T>::SaveFile(const wchar_t* file, DWORD flagsAndAttributes) const {
-    return MMemoryIo::SaveFile(file, flagsAndAttributes, data, size);
+    BlockFile output(file, GENERIC_WRITE, 0, CREATE_ALWAYS, flagsAndAttributes);
+    return output.IsValid() && output.Write(data, size) == ERROR_SUCCESS;
 }
 
 template <class T> void MMemory<T>::ReadFrom(HANDLE h) {
-    std::uint32_t fileSize = 0;
-    if (!MMemoryIo::WholeFileSize(h, fileSize) || fileSize % sizeof(T) != 0) {
+    BlockFile input(h);
+    std::uint64_t fileSize = 0;
+    if (!input.IsValid() || input.Size(fileSize) != ERROR_SUCCESS || fileSize > 0xFFFFFFFFu ||
+        fileSize % sizeof(T) != 0) {
         Empty();
         return;
     }
-    SetSize(fileSize);
-    if (!MMemoryIo::ReadWholeFile(h, data, size)) {
+    SetSize(static_cast<std::uint32_t>(fileSize));
+    if (input.Seek(FILE_BEGIN) != ERROR_SUCCESS || input.Read(data, size) != ERROR_SUCCESS) {
         Empty();
     }
 }
 
 template <class T> void MMemory<T>::LoadFromResource(HMODULE m, const wchar_t* type, WORD id) {
-    const MMemoryIo::ResourceBytes resource = MMemoryIo::LockedResource(m, type, id);
-    if (resource.bytes == nullptr || resource.size % sizeof(T) != 0) {
+    if (m == nullptr) {
+        m = GetModuleHandleW(nullptr);
+    }
+    const HRSRC found = FindResourceW(m, MAKEINTRESOURCEW(id), type);
+    const HGLOBAL loaded = found == nullptr ? nullptr : LoadResource(m, found);
+    const void* locked = loaded == nullptr ? nullptr : LockResource(loaded);
+    const DWORD bytes = locked == nullptr ? 0 : SizeofResource(m, found);
+    if (locked == nullptr || bytes % sizeof(T) != 0) {
         Empty();
         return;
     }
-    AssignFrom(resource.bytes, MemUnits::FromBytes(resource.size));
+    AssignFrom(locked, MemUnits::FromBytes(bytes));
 }
 
 template <class T>
@@ -195,8 +208,8 @@ void MMemory<T>::LoadFromModuleResource(const wchar_t* file, const wchar_t* type
         LoadFromResource(nullptr, type, id);
         return;
     }
-    const MModuleHandle module(LoadLibraryW(file));
-    if (!module.IsValid()) {
+    const BlockModule module(file);
+    if (module.Get() == nullptr) {
         Empty();
         return;
     }
@@ -206,8 +219,8 @@ void MMemory<T>::LoadFromModuleResource(const wchar_t* file, const wchar_t* type
 template <class T>
 bool MMemory<T>::SaveToResource(const wchar_t* file, const wchar_t* type, WORD id,
                                 WORD primaryLanguage, WORD subLanguage, BOOL deleteExisting) const {
-    return MMemoryIo::SaveToResource(file, type, id, MAKELANGID(primaryLanguage, subLanguage),
-                                     deleteExisting, data, SizeAsDword());
+    return SaveResourceBytes(file, type, id, MAKELANGID(primaryLanguage, subLanguage),
+                             deleteExisting, data, SizeAsDword());
 }
 
 template <class T> long double MMemory<T>::Fingerprint() const {

@@ -1,4 +1,5 @@
 #include "memory/MMemoryPH.h"
+#include "memory/MOwnedHandle.h"
 
 #include "crypt/TempFolder.h"
 
