@@ -208,8 +208,8 @@ void MMemory<T>::LoadFromModuleResource(const wchar_t* file, const wchar_t* type
         LoadFromResource(nullptr, type, id);
         return;
     }
-    const BlockModule module(file);
-    if (module.Get() == nullptr) {
+    const MLoadedModule module(LoadLibraryW(file));
+    if (!module.IsValid()) {
         Empty();
         return;
     }

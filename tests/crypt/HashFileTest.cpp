@@ -2,7 +2,7 @@
 #include "memory/MOwnedHandle.h"
 
 #include "crypt/CryptTestSupport.h"
-#include "crypt/TempFolder.h"
+#include "memory/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -134,15 +134,14 @@ private:
     AtStop atStop;
 };
 
-class HashFileTest : public ::testing::Test {
+class HashFileTest : public TempFolder {
 protected:
     HashFileTest()
         : authenticator(container.Name(), MAsymmetric::KeyLength(),
                         MAAuthenticator::MAAuthAlgHash(CALG_SHA1)) {}
 
-    static MKernelHandle Open(const std::wstring& path, DWORD access) {
-        return MKernelHandle(CreateFileW(path.c_str(), access, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    static MKernelHandle OpenFile(const std::wstring& path, DWORD access) {
+        return MKernelHandle(Open(path, access));
     }
 
     static Bytes BytesOf(const MAtom<unsigned char>& block) {
@@ -171,7 +170,7 @@ class HashFileOfData : public HashFileTest, public ::testing::WithParamInterface
 
 TEST_P(HashFileOfData, GivesSha1sumsDigestAndNotifiesBeforeEveryRead) {
     const FileCase& c = GetParam();
-    const MKernelHandle file = Open(HashData::Get().Path(c.name), GENERIC_READ);
+    const MKernelHandle file = OpenFile(HashData::Get().Path(c.name), GENERIC_READ);
     ASSERT_TRUE(file.IsValid());
     MoveTo(file.Get(), c.startAt);
 
@@ -215,7 +214,7 @@ TEST_F(HashFileTest, AStopByTheObserverEmptiesTheDigestAndRestoresThePosition) {
     for (std::size_t stopAt : {1u, 3u}) {
         SCOPED_TRACE(stopAt);
         const MKernelHandle file =
-            Open(HashData::Get().Path("two-and-a-half-mib.bin"), GENERIC_READ);
+            OpenFile(HashData::Get().Path("two-and-a-half-mib.bin"), GENERIC_READ);
         MoveTo(file.Get(), 12345);
         MemoryPH<unsigned char, 0> digest = Filled(20);
         RecordingObserver observer(file.Get(), stopAt);
@@ -227,15 +226,14 @@ TEST_F(HashFileTest, AStopByTheObserverEmptiesTheDigestAndRestoresThePosition) {
 }
 
 TEST_F(HashFileTest, AFileWithoutReadAccessThrowsAndKeepsItsPosition) {
-    TempFolder folder;
-    const std::wstring path = folder.Path(L"write-only.bin");
+    const std::wstring path = Path(L"write-only.bin");
     {
         const MKernelHandle created(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         DWORD written = 0;
         ASSERT_TRUE(WriteFile(created.Get(), "0123456789", 10, &written, nullptr));
     }
-    const MKernelHandle file = Open(path, GENERIC_WRITE);
+    const MKernelHandle file = OpenFile(path, GENERIC_WRITE);
     ASSERT_TRUE(file.IsValid());
     MoveTo(file.Get(), 7);
     MemoryPH<unsigned char, 0> digest;
@@ -252,7 +250,7 @@ TEST_F(HashFileTest, AFileWithoutReadAccessThrowsAndKeepsItsPosition) {
 }
 
 TEST_F(HashFileTest, AnExceptionOfTheObserverPassesUnchangedAndThePositionIsRestored) {
-    const MKernelHandle file = Open(HashData::Get().Path("one-mib.bin"), GENERIC_READ);
+    const MKernelHandle file = OpenFile(HashData::Get().Path("one-mib.bin"), GENERIC_READ);
     MoveTo(file.Get(), 99);
     MemoryPH<unsigned char, 0> digest;
     RecordingObserver observer(file.Get(), 2, RecordingObserver::AtStop::Throw);
@@ -294,7 +292,7 @@ std::wstring Upper(const std::string& hex) {
 TEST_F(HashFileTest, TheServersCodeInCapitalsMatchesTheDigest) {
     for (const char* name : {"abc.bin", "two-and-a-half-mib.bin"}) {
         SCOPED_TRACE(name);
-        const MKernelHandle file = Open(HashData::Get().Path(name), GENERIC_READ);
+        const MKernelHandle file = OpenFile(HashData::Get().Path(name), GENERIC_READ);
         MemoryPH<unsigned char, 0> digest;
         RecordingObserver observer(file.Get());
         authenticator.HashFile(file.Get(), digest, observer);
