@@ -4,7 +4,7 @@ TEST_HOST=vendor.tornquill.test
 PACKAGES=(cmake make g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix
     g++-mingw-w64-x86-64-win32 g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
     binutils-mingw-w64-x86-64 wine64 xvfb googletest python3 iproute2 procps nginx-light
-    curl msitools imagemagick util-linux)
+    curl msitools wixl imagemagick util-linux)
 
 as_root() {
     if [[ $(id -u) == 0 ]]; then "$@"; else sudo "$@"; fi
