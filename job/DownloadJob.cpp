@@ -1,0 +1,7 @@
+#include "job/DownloadJob.h"
+
+DownloadJob::DownloadJob(HWND dialog)
+    : productName(MStringEx<wchar_t>::FromVersionInfo(L"ProductName")),
+      productVersion(MStringEx<wchar_t>::FromVersionInfo(L"ProductVersion")),
+      internalName(MStringEx<wchar_t>::FromVersionInfo(L"InternalName")), dialog(dialog),
+      packageFile(), packagePath(), osEdition(), isXp(false) {}

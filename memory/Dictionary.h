@@ -1,0 +1,51 @@
+#pragma once
+
+#include "memory/MExceptions.h"
+#include "memory/MList.h"
+#include "memory/Pair.h"
+#include "text/MStringEx.h"
+
+#include <type_traits>
+
+// A list of pairs with unique keys, read by index. Keys are compared exactly: texts that differ
+// in letter case or in their number base are different keys.
+template <class K, class V> class Dictionary : public MList<Pair<K, V>> {
+public:
+    Dictionary() = default;
+
+    // Inserts the pairs up to the first null one.
+    template <class... More> explicit Dictionary(Pair<K, V>* pair, More... more) {
+        for (Pair<K, V>* inserted : std::initializer_list<Pair<K, V>*>{pair, more...}) {
+            if (inserted == nullptr) {
+                break;
+            }
+            Insert(inserted);
+        }
+        this->BuildIndex();
+    }
+
+    // Takes ownership of pair. A pair whose key is present already stays with the caller:
+    // DictionaryException 2, and the dictionary is unchanged.
+    void Insert(Pair<K, V>* pair) {
+        if (pair == nullptr) {
+            return;
+        }
+        bool present = false;
+        this->ForEach(
+            [&](const Pair<K, V>& held) { present = present || SameKey(held.key, pair->key); });
+        if (present) {
+            throw DictionaryException(2);
+        }
+        this->Add(pair);
+    }
+
+private:
+    static bool SameKey(const K& a, const K& b) {
+        if constexpr (std::is_base_of_v<MStringEx<wchar_t>, K> ||
+                      std::is_base_of_v<MStringEx<char>, K>) {
+            return a == b && a.numberBase == b.numberBase;
+        } else {
+            return a == b;
+        }
+    }
+};
