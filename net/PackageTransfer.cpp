@@ -1,0 +1,149 @@
+#include "net/PackageTransfer.h"
+
+#include "memory/MSmartPtr.h"
+#include "memory/ShellMemory.h"
+#include "net/NetHandles.h"
+#include "net/ServerProbe.h"
+
+#include <wininet.h>
+
+#include <cstdint>
+
+namespace {
+
+// The body always comes from the origin server and leaves no trace in the local cache or the
+// cookie store; the platform shows no dialog of its own.
+const DWORD requestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                           INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI |
+                           INTERNET_FLAG_PRAGMA_NOCACHE;
+static_assert(requestFlags == 0x84080300, "request flags");
+
+const DWORD contentLengthBufferSize = 10000;
+const std::uint32_t schemeLength = 7; // "http://"
+
+// The host part is what the reachability probe is asked about: the address up to the first '/'
+// after its scheme.
+MStringEx<wchar_t> HostPartOf(const MStringEx<wchar_t>& address) {
+    const std::int64_t slash =
+        address.Length() >= schemeLength ? address.FindCharNoCase(L'/', schemeLength) : -1;
+    return slash < 0 ? address : address.Left(MUnits(static_cast<std::uint32_t>(slash)));
+}
+
+// The announced body size, or 0 when the response states none that reads as a number.
+std::uint64_t QueryContentLength(HINTERNET request) {
+    DWORD length = 0;
+    const DWORD bufferSize =
+        HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, nullptr, &length, nullptr)
+            ? contentLengthBufferSize
+            : length;
+    MemoryPH<wchar_t, 0> buffer{
+        MUnits(static_cast<std::uint32_t>((bufferSize + 1) / sizeof(wchar_t)))};
+    length = static_cast<DWORD>(buffer.count.ByteCount<wchar_t>());
+    DWORD index = 0;
+    if (!HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, buffer.data, &length, &index)) {
+        return 0;
+    }
+    const ShellMemory<wchar_t> text(
+        MUnits::Min(buffer.count, MUnits(static_cast<std::uint32_t>(length / sizeof(wchar_t)))),
+        buffer.data);
+    std::uint64_t contentLength = 0;
+    return MStringEx<wchar_t>::FromBuffer(text).ToUInt64(contentLength) ? contentLength : 0;
+}
+
+// A custom header is asked for by name: the name goes into the buffer that receives the value.
+bool QueryCustomHeader(HINTERNET request, MemoryPH<unsigned char, 0>& buffer, DWORD& length) {
+    length = buffer.count.Value();
+    return HttpQueryInfoW(request, HTTP_QUERY_CUSTOM, buffer.data, &length, nullptr) != FALSE;
+}
+
+void QueryResponseHeaders(HINTERNET request, ResponseHeaders& responseHeaders) {
+    ResponseHeaders found;
+    for (std::uint32_t i = 0; i < responseHeaders.count; ++i) {
+        Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>& wanted = *responseHeaders.Item(i);
+        const ShellMemory<unsigned char> name(wanted.key);
+        wanted.value = name;
+        DWORD length = 0;
+        bool present = QueryCustomHeader(request, wanted.value, length);
+        if (present) {
+            wanted.value.Truncate(MUnits(length));
+        } else if (GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            wanted.value.SetCount(MUnits(length));
+            wanted.value.PutAt(0, name);
+            present = QueryCustomHeader(request, wanted.value, length);
+        }
+        if (present) {
+            MSmartPtr<Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>> pair(
+                new Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>(wanted.key, wanted.value));
+            found.Insert(pair.Get());
+            pair.Release();
+        }
+    }
+    responseHeaders = found;
+}
+
+// Streams the body into the file. Each read takes exactly what the platform has at hand; a
+// count of 0 is the end of the body.
+bool ReceiveBody(HINTERNET request, HANDLE packageFile, HWND progressWindow, UINT progressMessage,
+                 HANDLE cancelEvent, std::uint64_t contentLength) {
+    std::uint64_t bytesReceived = 0;
+    for (;;) {
+        if (WaitForSingleObject(cancelEvent, 0) != WAIT_TIMEOUT) {
+            return false;
+        }
+        DWORD available = 0;
+        if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+            return false;
+        }
+        {
+            MemoryPH<unsigned char, 0> buffer{MUnits(available)};
+            DWORD read = 0;
+            if (!InternetReadFile(request, buffer.data, available, &read) || read != available) {
+                return false;
+            }
+            DWORD written = 0;
+            if (!WriteFile(packageFile, buffer.data, available, &written, nullptr) ||
+                written != available) {
+                return false;
+            }
+            bytesReceived += available;
+            SendMessageW(progressWindow, progressMessage, reinterpret_cast<WPARAM>(&contentLength),
+                         reinterpret_cast<LPARAM>(&bytesReceived));
+        }
+        if (available == 0) {
+            // The platform also ends the body when the server closes the connection early.
+            return contentLength == 0 || bytesReceived >= contentLength;
+        }
+    }
+}
+
+} // namespace
+
+bool TransferPackage(MStringEx<wchar_t> address, const MStringEx<wchar_t>& headerBlock,
+                     const MStringEx<wchar_t>& agent, HANDLE packageFile, HWND progressWindow,
+                     UINT progressMessage, HANDLE cancelEvent, ResponseHeaders& responseHeaders) {
+    try {
+        if (address.Find(MStringEx<wchar_t>(L"//")) < 0) {
+            address = L"http://" + address;
+        }
+        if (!IsServerReachable(HostPartOf(address))) {
+            return false;
+        }
+        const MInternetHandle internet(
+            InternetOpenW(agent.data, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+        if (!internet.IsValid()) {
+            return false;
+        }
+        const MInternetHandle request(
+            InternetOpenUrlW(internet.Get(), address.data, headerBlock.data,
+                             headerBlock.Length().Value(), requestFlags, 0));
+        if (!request.IsValid()) {
+            return false;
+        }
+        const std::uint64_t contentLength = QueryContentLength(request.Get());
+        QueryResponseHeaders(request.Get(), responseHeaders);
+        return ReceiveBody(request.Get(), packageFile, progressWindow, progressMessage, cancelEvent,
+                           contentLength);
+    } catch (...) {
+        return false;
+    }
+}
