@@ -1,0 +1,35 @@
+#include "text/CodePage.h"
+#include "text/TextAssertions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using String = MStringEx<wchar_t>;
+
+TEST(CodePage, EmptyAndAsciiText) {
+    EXPECT_EQ(Bytes(ToNarrow(String())), std::string(1, '\0'));
+    const MStringEx<char> abc = ToNarrow(String(L"abc"));
+    EXPECT_EQ(Bytes(abc), std::string("abc", 4));
+    EXPECT_EQ(abc.numberBase, 10);
+}
+
+TEST(CodePage, CharactersWithoutAnEquivalentBecomeTheDefaultCharacter) {
+    ASSERT_EQ(GetACP(), 1252u);
+    EXPECT_EQ(Bytes(ToNarrow(String(L"a\x4E00z"))), std::string("a?z", 4));
+    EXPECT_EQ(Bytes(ToNarrow(String(L"\x00E9\x20AC"))), std::string("\xE9\x80", 3));
+}
+
+TEST(CodePage, NarrowTextCutsAtTheFirstZero) {
+    String wide = String::WithLength(3);
+    wide.data[0] = L'a';
+    wide.data[2] = L'b';
+    EXPECT_EQ(Bytes(ToNarrow(wide)), std::string("a\0b\0", 4));
+    EXPECT_EQ(Bytes(ToNarrowText(wide)), std::string("a", 2));
+    const String plain(L"vendor.tornquill.test");
+    EXPECT_EQ(Bytes(ToNarrowText(plain)), Bytes(ToNarrow(plain)));
+}
+
+} // namespace
