@@ -39,8 +39,7 @@ double Now() {
 DWORD WINAPI TransferThread(void* parameter) {
     TransferRun& run = *static_cast<TransferRun*>(parameter);
     ResponseHeaders headers;
-    headers.Insert(new Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>(
-        MStringEx<wchar_t>(L"QUORVEX-DOWNLOAD-HASHCODE")));
+    headers.Insert(new ResponseHeader(MStringEx<wchar_t>(L"QUORVEX-DOWNLOAD-HASHCODE")));
     const double start = Now();
     run.result =
         TransferPackage(MStringEx<wchar_t>(run.address),

@@ -58,8 +58,8 @@ bool QueryCustomHeader(HINTERNET request, MemoryPH<unsigned char, 0>& buffer, DW
 
 void QueryResponseHeaders(HINTERNET request, ResponseHeaders& responseHeaders) {
     ResponseHeaders found;
-    for (std::uint32_t i = 0; i < responseHeaders.count; ++i) {
-        Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>& wanted = *responseHeaders.Item(i);
+    for (std::uint32_t i = 0; i < responseHeaders.Count(); ++i) {
+        ResponseHeader& wanted = *responseHeaders.Item(i);
         const ShellMemory<unsigned char> name(wanted.key);
         wanted.value = name;
         DWORD length = 0;
@@ -72,8 +72,7 @@ void QueryResponseHeaders(HINTERNET request, ResponseHeaders& responseHeaders) {
             present = QueryCustomHeader(request, wanted.value, length);
         }
         if (present) {
-            MSmartPtr<Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>> pair(
-                new Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>(wanted.key, wanted.value));
+            MSmartPtr<ResponseHeader> pair(new ResponseHeader(wanted.key, wanted.value));
             found.Insert(pair.Get());
             pair.Release();
         }
@@ -110,7 +109,8 @@ bool ReceiveBody(HINTERNET request, HANDLE packageFile, HWND progressWindow, UIN
                          reinterpret_cast<LPARAM>(&bytesReceived));
         }
         if (available == 0) {
-            // The platform also ends the body when the server closes the connection early.
+            // A connection that the server closes early ends the body too; only the announced
+            // length tells that the package is incomplete.
             return contentLength == 0 || bytesReceived >= contentLength;
         }
     }

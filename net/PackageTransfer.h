@@ -6,8 +6,9 @@
 
 #include <windows.h>
 
-// Response headers by name; each value holds the header's UTF-16 text, possibly followed by one
+// A response header by name; the value holds the header's UTF-16 text, possibly followed by one
 // NUL character.
+using ResponseHeader = Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>;
 using ResponseHeaders = Dictionary<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>;
 
 // Fetches the package at address with one GET that carries headerBlock and the agent, and

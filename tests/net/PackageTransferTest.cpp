@@ -22,7 +22,6 @@ const std::wstring hashHeader = L"QUORVEX-DOWNLOAD-HASHCODE";
 const std::uint64_t packageSize = 1048576;
 
 using Progress = ProgressRecorder::Progress;
-using HeaderPair = Pair<MStringEx<wchar_t>, MemoryPH<unsigned char, 0>>;
 
 // The package the vendor server sends for the identity above, and its hash code.
 std::string Package(std::uint64_t size) {
@@ -51,7 +50,7 @@ protected:
     void Want(const std::vector<std::wstring>& names) {
         headers.Clear();
         for (const std::wstring& name : names) {
-            headers.Insert(new HeaderPair(MStringEx<wchar_t>(name.c_str())));
+            headers.Insert(new ResponseHeader(MStringEx<wchar_t>(name.c_str())));
         }
     }
 
@@ -189,7 +188,7 @@ TEST_F(TransferTest, EmptyBodyIsOneEmptyRead) {
     EXPECT_TRUE(Transfer());
     EXPECT_EQ(std::vector<Progress>{Progress(0, 0)}, recorder.Seen());
     EXPECT_EQ("", package.Content());
-    ASSERT_EQ(1u, headers.count);
+    ASSERT_EQ(1u, headers.Count());
     EXPECT_EQ(PackageHash(0), HashText(0));
 }
 
@@ -217,11 +216,11 @@ TEST_F(TransferTest, HashCodeComesFromTheFinalResponse) {
         SelectMode(c.mode, 4096);
         EXPECT_TRUE(Transfer());
         if (c.present) {
-            ASSERT_EQ(1u, headers.count);
+            ASSERT_EQ(1u, headers.Count());
             EXPECT_EQ(hashHeader, HeaderName(0));
             EXPECT_EQ(PackageHash(4096), HashText(0));
         } else {
-            EXPECT_EQ(0u, headers.count);
+            EXPECT_EQ(0u, headers.Count());
         }
     }
 }
@@ -245,7 +244,7 @@ TEST_F(TransferTest, HeaderValueOfAnyLengthArrives) {
         Want({hashHeader});
         SelectMode("normal", 4096, "&hash=" + c.value);
         EXPECT_TRUE(Transfer());
-        ASSERT_EQ(1u, headers.count);
+        ASSERT_EQ(1u, headers.Count());
         EXPECT_EQ(c.value, HashText(0));
         EXPECT_LE(headers.Item(0)->value.count.Value(), c.largestBlock);
     }
@@ -254,7 +253,7 @@ TEST_F(TransferTest, HeaderValueOfAnyLengthArrives) {
 TEST_F(TransferTest, KeepsExactlyTheWantedHeadersTheResponseCarried) {
     Want({L"Connection", hashHeader, L"X-Not-Sent", L"Content-Length"});
     EXPECT_TRUE(Transfer());
-    ASSERT_EQ(3u, headers.count);
+    ASSERT_EQ(3u, headers.Count());
     EXPECT_EQ(L"Connection", HeaderName(0));
     EXPECT_EQ(L"keep-alive", HeaderText(0));
     EXPECT_EQ(hashHeader, HeaderName(1));
@@ -266,7 +265,7 @@ TEST_F(TransferTest, KeepsExactlyTheWantedHeadersTheResponseCarried) {
 TEST_F(TransferTest, HugeHashHeaderComesThroughTheSecondQuery) {
     SelectMode("huge-hash", 4096);
     EXPECT_TRUE(Transfer());
-    ASSERT_EQ(1u, headers.count);
+    ASSERT_EQ(1u, headers.Count());
     // The value is the hash code repeated to 1 MiB; the platform may keep only its beginning.
     const std::string hash = PackageHash(4096);
     const std::string value = HashText(0);
@@ -346,7 +345,7 @@ TEST_F(TransferTest, WriteFailureIsFalse) {
 
 TEST_F(TransferTest, ExceptionInsideIsFalse) {
     // Two wanted headers of the same name cannot both go into the result.
-    headers.Add(new HeaderPair(MStringEx<wchar_t>(hashHeader.c_str())));
+    headers.Add(new ResponseHeader(MStringEx<wchar_t>(hashHeader.c_str())));
     bool result = true;
     EXPECT_NO_THROW(result = Transfer());
     EXPECT_FALSE(result);
@@ -357,7 +356,7 @@ TEST_F(TransferTest, FetchesFromAProductionServer) {
     EXPECT_TRUE(package.Content() == Package(204800));
     ExpectProgressOf(recorder.Seen(), 204800, 204800);
     ExpectFinalEmptyRead(recorder.Seen());
-    ASSERT_EQ(1u, headers.count);
+    ASSERT_EQ(1u, headers.Count());
     EXPECT_EQ(PackageHash(204800), HashText(0));
 }
 
