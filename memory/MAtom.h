@@ -1,7 +1,10 @@
 #pragma once
 
+#include "memory/BlockPersistence.h"
 #include "memory/MExceptions.h"
 #include "memory/MUnits.h"
+
+#include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -46,9 +49,34 @@ public:
 
     virtual MAtom& AssignFrom(const MAtom& src) = 0;
 
+    // Resources hold raw images of the elements. Loading needs an owning block; a resource that is
+    // missing, cannot be loaded or is not a whole number of elements leaves the block empty.
+    virtual void LoadFromResource(HMODULE module, const wchar_t* type, WORD id);
+    virtual void LoadFromModuleResource(const wchar_t* moduleFile, const wchar_t* type, WORD id);
+    virtual void LoadFromOwnResource(const wchar_t* type, WORD id);
+    virtual bool SaveToResource(const wchar_t* moduleFile, const wchar_t* type, WORD id,
+                                WORD primaryLanguage, WORD subLanguage, BOOL deleteExisting);
+
     // Moves a view over the memory it points into.
     virtual MAtom& Shift(const MUnits& n, bool forward, bool keepCount);
     virtual MAtom& Truncate(const MUnits& n);
+
+    // Files hold raw images of the elements: count * sizeof(T) bytes, nothing added. Failures
+    // throw MAtomException 3 (no usable handle) or 4 (I/O, with the Win32 error), except where an
+    // error pointer is given.
+    virtual bool SaveFile(const wchar_t* file, DWORD flagsAndAttributes, DWORD* error);
+    virtual bool SaveFileEx(const wchar_t* file, DWORD creationDisposition,
+                            DWORD flagsAndAttributes, DWORD* error);
+    virtual void WriteFromStart(HANDLE file);
+    virtual bool AppendTo(HANDLE file);
+    virtual bool AppendFile(const wchar_t* file);
+    virtual bool WriteTo(HANDLE file);
+
+    // Loading sizes an owning block from the file and empties it again on any failure.
+    virtual void LoadFile(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen);
+    virtual void LoadFile(const wchar_t* file, HANDLE& handle);
+    virtual void LoadFile(const wchar_t* file);
+    virtual void ReadFrom(HANDLE& handle);
 
     // The sum of (i + b[i]) / (i + 256) over the bytes b of the block.
     virtual long double Fingerprint() const;
@@ -64,6 +92,9 @@ protected:
 
 private:
     void CheckedCopy(const MUnits& dstPos, const MAtom& src, const MUnits& srcPos, const MUnits& n);
+    void RequireData() const;
+    void Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen, bool openErrorKept);
+    static void ThrowIfFailed(DWORD error);
 };
 
 template <class T> bool MAtom<T>::operator==(const MAtom& src) const {
@@ -198,6 +229,204 @@ template <class T> long double MAtom<T>::Fingerprint() const {
         sum += (position + bytes[i]) / (position + 256.0L);
     }
     return sum;
+}
+
+template <class T> void MAtom<T>::RequireData() const {
+    if (data == nullptr && count != 0) {
+        throw MAtomException(0, 0);
+    }
+}
+
+template <class T> void MAtom<T>::ThrowIfFailed(DWORD error) {
+    if (error != ERROR_SUCCESS) {
+        throw MAtomException(4, error);
+    }
+}
+
+template <class T> void MAtom<T>::LoadFromResource(HMODULE module, const wchar_t* type, WORD id) {
+    if (!IsOwner()) {
+        throw MAtomException(5, 0);
+    }
+    if (type == nullptr) {
+        throw MAtomException(0, 0);
+    }
+    Clear();
+    if (module == nullptr) {
+        return;
+    }
+    HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), type);
+    if (found == nullptr) {
+        return;
+    }
+    HGLOBAL loaded = LoadResource(module, found);
+    if (loaded == nullptr) {
+        return;
+    }
+    T* locked = static_cast<T*>(LockResource(loaded));
+    const DWORD size = SizeofResource(module, found);
+    if (locked == nullptr || size % sizeof(T) != 0) {
+        return;
+    }
+    AssignFrom(ShellMemory<T>(MUnits::FromByteCount<T>(size), locked));
+}
+
+template <class T>
+void MAtom<T>::LoadFromModuleResource(const wchar_t* moduleFile, const wchar_t* type, WORD id) {
+    BlockModule module(moduleFile);
+    LoadFromResource(module.Get(), type, id);
+}
+
+template <class T> void MAtom<T>::LoadFromOwnResource(const wchar_t* type, WORD id) {
+    LoadFromResource(GetModuleHandleW(nullptr), type, id);
+}
+
+template <class T>
+bool MAtom<T>::SaveToResource(const wchar_t* moduleFile, const wchar_t* type, WORD id,
+                              WORD primaryLanguage, WORD subLanguage, BOOL deleteExisting) {
+    RequireData();
+    const DWORD size = MUnits::ToDword(count.ByteCount<T>());
+    return SaveResourceBytes(moduleFile, type, id,
+                             static_cast<WORD>(MAKELANGID(primaryLanguage, subLanguage)),
+                             deleteExisting, data, size);
+}
+
+template <class T>
+bool MAtom<T>::SaveFile(const wchar_t* file, DWORD flagsAndAttributes, DWORD* error) {
+    return SaveFileEx(file, CREATE_ALWAYS, flagsAndAttributes, error);
+}
+
+// With an error pointer nothing is thrown for the file: *error receives ERROR_SUCCESS or the
+// reason of the failure (ERROR_WRITE_FAULT for a short write).
+template <class T>
+bool MAtom<T>::SaveFileEx(const wchar_t* file, DWORD creationDisposition, DWORD flagsAndAttributes,
+                          DWORD* error) {
+    RequireData();
+    BlockFile target(file, GENERIC_WRITE, 0, creationDisposition, flagsAndAttributes);
+    const DWORD result =
+        target.IsValid() ? target.Write(data, count.ByteCount<T>()) : target.OpenError();
+    if (error != nullptr) {
+        *error = result;
+        return result == ERROR_SUCCESS;
+    }
+    ThrowIfFailed(result);
+    return true;
+}
+
+template <class T> void MAtom<T>::WriteFromStart(HANDLE file) {
+    BlockFile target(file);
+    if (!target.IsValid()) {
+        throw MAtomException(3, ERROR_INVALID_HANDLE);
+    }
+    RequireData();
+    ThrowIfFailed(target.Seek(FILE_BEGIN));
+    ThrowIfFailed(target.Write(data, count.ByteCount<T>()));
+}
+
+template <class T> bool MAtom<T>::AppendTo(HANDLE file) {
+    BlockFile target(file);
+    if (!target.IsValid()) {
+        throw MAtomException(3, ERROR_INVALID_HANDLE);
+    }
+    RequireData();
+    ThrowIfFailed(target.Seek(FILE_END));
+    ThrowIfFailed(target.Write(data, count.ByteCount<T>()));
+    return true;
+}
+
+template <class T> bool MAtom<T>::AppendFile(const wchar_t* file) {
+    BlockFile target(file, GENERIC_WRITE, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
+    if (!target.IsValid()) {
+        throw MAtomException(3, ERROR_INVALID_HANDLE);
+    }
+    return AppendTo(target.Handle());
+}
+
+template <class T> bool MAtom<T>::WriteTo(HANDLE file) {
+    BlockFile target(file);
+    if (!target.IsValid()) {
+        throw MAtomException(3, ERROR_INVALID_HANDLE);
+    }
+    RequireData();
+    ThrowIfFailed(target.Write(data, count.ByteCount<T>()));
+    return true;
+}
+
+template <class T>
+void MAtom<T>::LoadFile(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen) {
+    Load(file, maxCount, keepOpen, true);
+}
+
+template <class T> void MAtom<T>::LoadFile(const wchar_t* file, HANDLE& handle) {
+    Load(file, 0xFFFFFFFFu, &handle, false);
+}
+
+template <class T> void MAtom<T>::LoadFile(const wchar_t* file) {
+    Load(file, 0xFFFFFFFFu, nullptr, false);
+}
+
+// The block is emptied before the file is opened, so every failure leaves it empty. A handle
+// that the caller asked to keep is handed over only when the whole load succeeded; on failure the
+// file is closed and the caller's variable holds INVALID_HANDLE_VALUE.
+template <class T>
+void MAtom<T>::Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen,
+                    bool openErrorKept) {
+    if (!IsOwner()) {
+        throw MAtomException(5, 0);
+    }
+    const MUnits most = maxCount;
+    if (keepOpen != nullptr) {
+        if (IsValidHandle(*keepOpen)) {
+            CloseHandle(*keepOpen);
+        }
+        *keepOpen = INVALID_HANDLE_VALUE;
+    }
+    Clear();
+    BlockFile source(file, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    if (!source.IsValid()) {
+        throw MAtomException(3, openErrorKept ? source.OpenError() : ERROR_INVALID_HANDLE);
+    }
+    std::uint64_t fileSize = 0;
+    ThrowIfFailed(source.Size(fileSize));
+    const MUnits bytes = static_cast<std::uint32_t>(fileSize);
+    if (bytes.Value() % sizeof(T) != 0) {
+        throw MAtomException(5, 0);
+    }
+    SetCount(MUnits::Min(MUnits::FromByteCount<T>(bytes), most));
+    const DWORD error = source.Read(data, count.ByteCount<T>());
+    if (error != ERROR_SUCCESS) {
+        Clear();
+        throw MAtomException(4, error);
+    }
+    if (keepOpen != nullptr) {
+        *keepOpen = source.Release();
+    }
+}
+
+// When less than the block remains in the file, an owning block shrinks to the rest and a view is
+// truncated to it; a failed read leaves whatever was read.
+template <class T> void MAtom<T>::ReadFrom(HANDLE& handle) {
+    BlockFile source(handle);
+    if (!source.IsValid()) {
+        throw MAtomException(3, ERROR_INVALID_HANDLE);
+    }
+    std::uint64_t size = 0;
+    std::uint64_t position = 0;
+    ThrowIfFailed(source.Size(size));
+    ThrowIfFailed(source.Position(position));
+    const std::uint64_t remaining = position < size ? size - position : 0;
+    if (remaining < count.ByteCount<T>()) {
+        if (remaining % sizeof(T) != 0) {
+            throw MAtomException(5, 0);
+        }
+        const MUnits rest = MUnits::FromSize(remaining / sizeof(T));
+        if (IsOwner()) {
+            SetCount(rest);
+        } else {
+            Truncate(rest);
+        }
+    }
+    RequireData();
+    ThrowIfFailed(source.Read(data, count.ByteCount<T>()));
 }
 
 // Exchanges the buffers of two blocks of the same kind; heaps stay, every owning block uses the

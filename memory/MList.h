@@ -131,4 +131,12 @@ private:
     Node* last;
     Node* first;
     mutable T** index;
+
+#if !defined(_WIN64)
+    static_assert(sizeof(Node) == 12, "three pointers");
+#endif
 };
+
+#if !defined(_WIN64)
+static_assert(sizeof(MList<int>) == 20, "table pointer, count, last, first, index");
+#endif

@@ -48,3 +48,7 @@ template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromResource(UINT id) {
     LoadResourceString(appInstance, result, id);
     return result;
 }
+
+#if !defined(_WIN64)
+static_assert(sizeof(MStringEx<wchar_t>) == 20, "table pointer, data, count, heap, number base");
+#endif

@@ -52,7 +52,13 @@ public:
     bool IsEmpty() const override { return this->count == 1; }
     MStringEx& Clear() override;
 
-    // Copies the text and numberBase; strings of equal count share no allocation.
+    // Write the text to a file, with or without its terminator; MAtomException when the file
+    // cannot be opened or written. AppendToFile creates a missing file and writes at its end.
+    virtual bool AppendToFile(const wchar_t* path, bool withTerminator);
+    virtual bool SaveToFile(const wchar_t* path, bool withTerminator, DWORD creationDisposition,
+                            DWORD flagsAndAttributes);
+
+    // Copies the text and numberBase; between strings of equal count nothing is allocated.
     MStringEx& operator=(const MStringEx& src);
     // Takes a new text and keeps numberBase; null gives the empty string.
     MStringEx& Assign(const T* text);
@@ -181,6 +187,24 @@ template <class T> MStringEx<T> MStringEx<T>::WithLength(const MUnits& n) {
     result.data[0] = 0;
     result.data[n.Value()] = 0;
     return result;
+}
+
+template <class T> bool MStringEx<T>::AppendToFile(const wchar_t* path, bool withTerminator) {
+    if (withTerminator) {
+        return this->AppendFile(path);
+    }
+    ShellMemory<T> text(Length(), this->data);
+    return text.AppendFile(path);
+}
+
+template <class T>
+bool MStringEx<T>::SaveToFile(const wchar_t* path, bool withTerminator, DWORD creationDisposition,
+                              DWORD flagsAndAttributes) {
+    if (withTerminator) {
+        return this->SaveFileEx(path, creationDisposition, flagsAndAttributes, nullptr);
+    }
+    ShellMemory<T> text(Length(), this->data);
+    return text.SaveFileEx(path, creationDisposition, flagsAndAttributes, nullptr);
 }
 
 template <class T> MStringEx<T>& MStringEx<T>::Clear() {

@@ -25,6 +25,7 @@ TEST(CodePage, CharactersWithoutAnEquivalentBecomeTheDefaultCharacter) {
 TEST(CodePage, NarrowTextCutsAtTheFirstZero) {
     String wide = String::WithLength(3);
     wide.data[0] = L'a';
+    wide.data[1] = 0;
     wide.data[2] = L'b';
     EXPECT_EQ(Bytes(ToNarrow(wide)), std::string("a\0b\0", 4));
     EXPECT_EQ(Bytes(ToNarrowText(wide)), std::string("a", 2));

@@ -51,6 +51,7 @@ TEST(StringConstruction, CutAtNulKeepsTheTextBeforeAnEmbeddedZero) {
     String s = String::WithLength(4);
     s.data[0] = L'x';
     s.data[1] = L'y';
+    s.data[2] = 0;
     s.data[3] = L'z';
     EXPECT_TRUE(HoldsText(s.CutAtNul(), L"xy"));
 }

@@ -15,7 +15,7 @@ TEST(VersionInfo, TheProductIdentity) {
 }
 
 TEST(VersionInfo, AKeyTheResourceLacksRaises) {
-    for (const wchar_t* key : {L"SpecialBuild", L"", L"ProductNam"}) {
+    for (const wchar_t* key : {L"SpecialBuild", L"PrivateBuild", L"ProductNam"}) {
         SCOPED_TRACE(testing::Message() << '"' << key << '"');
         try {
             String::FromVersionInfo(key);
