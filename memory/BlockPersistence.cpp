@@ -2,53 +2,29 @@
 
 namespace {
 
-// A pending resource update; unless it is ended explicitly, it is discarded.
-class ResourceUpdate {
-public:
-    ResourceUpdate(const wchar_t* moduleFile, BOOL deleteExisting)
-        : update(BeginUpdateResourceW(moduleFile, deleteExisting)) {}
-    ~ResourceUpdate() {
-        if (update != nullptr) {
-            EndUpdateResourceW(update, TRUE);
-        }
-    }
-    ResourceUpdate(const ResourceUpdate&) = delete;
-    ResourceUpdate& operator=(const ResourceUpdate&) = delete;
-
-    HANDLE Get() const { return update; }
-
-    BOOL Commit() {
-        HANDLE pending = update;
-        update = nullptr;
-        return EndUpdateResourceW(pending, FALSE);
-    }
-
-private:
-    HANDLE update;
+// A pending resource update; unless it is committed, it is discarded.
+struct ResourceUpdatePolicy {
+    using Type = HANDLE;
+    static Type Empty() { return nullptr; }
+    static bool IsValid(Type update) { return update != nullptr; }
+    static void Close(Type update) { EndUpdateResourceW(update, TRUE); }
 };
 
 } // namespace
 
 BlockFile::BlockFile(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
-    : handle(CreateFileW(path, access, share, nullptr, disposition, flags, nullptr)), owned(true),
-      openError(ERROR_SUCCESS) {
+    : owned(CreateFileW(path, access, share, nullptr, disposition, flags, nullptr)),
+      handle(owned.Get()), openError(ERROR_SUCCESS) {
     if (!IsValid()) {
         openError = GetLastError();
     }
 }
 
-BlockFile::BlockFile(HANDLE borrowed) : handle(borrowed), owned(false), openError(ERROR_SUCCESS) {}
-
-BlockFile::~BlockFile() {
-    if (owned && IsValid()) {
-        CloseHandle(handle);
-    }
-}
+BlockFile::BlockFile(HANDLE borrowed) : handle(borrowed), openError(ERROR_SUCCESS) {}
 
 HANDLE BlockFile::Release() {
-    HANDLE released = handle;
     handle = INVALID_HANDLE_VALUE;
-    return released;
+    return owned.Release();
 }
 
 DWORD BlockFile::Seek(DWORD moveMethod) {
@@ -93,14 +69,6 @@ DWORD BlockFile::Read(void* data, std::uint64_t size) {
                         });
 }
 
-BlockModule::BlockModule(const wchar_t* moduleFile) : module(LoadLibraryW(moduleFile)) {}
-
-BlockModule::~BlockModule() {
-    if (module != nullptr) {
-        FreeLibrary(module);
-    }
-}
-
 DWORD MoveInChunks(
     std::uint64_t size, DWORD shortError,
     const std::function<BOOL(std::uint64_t offset, DWORD length, DWORD& moved)>& step) {
@@ -123,13 +91,13 @@ DWORD MoveInChunks(
 
 bool SaveResourceBytes(const wchar_t* moduleFile, const wchar_t* type, WORD id, WORD language,
                        BOOL deleteExisting, const void* data, DWORD size) {
-    ResourceUpdate update(moduleFile, deleteExisting);
-    if (update.Get() == nullptr) {
+    MOwnedHandle<ResourceUpdatePolicy> update(BeginUpdateResourceW(moduleFile, deleteExisting));
+    if (!update.IsValid()) {
         return false;
     }
     if (!UpdateResourceW(update.Get(), type, MAKEINTRESOURCEW(id), language,
                          const_cast<void*>(data), size)) {
         return false;
     }
-    return update.Commit() != FALSE;
+    return EndUpdateResourceW(update.Release(), FALSE) != FALSE;
 }

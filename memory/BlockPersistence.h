@@ -1,5 +1,7 @@
 #pragma once
 
+#include "memory/MOwnedHandle.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -9,11 +11,6 @@
 // block; these classes and functions open, move bytes and close. Functions that report a DWORD
 // return ERROR_SUCCESS or the reason of the failure.
 
-// A handle value that is neither INVALID_HANDLE_VALUE nor null.
-inline bool IsValidHandle(HANDLE handle) {
-    return handle != INVALID_HANDLE_VALUE && handle != nullptr;
-}
-
 // An open file: owned (closed when the object goes, also when an exception passes) or borrowed
 // from a caller, who keeps it open.
 class BlockFile {
@@ -22,11 +19,8 @@ public:
     // IsValid() is false and OpenError() holds GetLastError() of the failed call.
     BlockFile(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags);
     explicit BlockFile(HANDLE borrowed);
-    ~BlockFile();
-    BlockFile(const BlockFile&) = delete;
-    BlockFile& operator=(const BlockFile&) = delete;
 
-    bool IsValid() const { return IsValidHandle(handle); }
+    bool IsValid() const { return KernelHandlePolicy::IsValid(handle); }
     DWORD OpenError() const { return openError; }
     HANDLE Handle() const { return handle; }
 
@@ -43,32 +37,28 @@ public:
     DWORD Read(void* data, std::uint64_t size);
 
 private:
+    MKernelHandle owned;
     HANDLE handle;
-    bool owned;
     DWORD openError;
 };
 
-// A module loaded with LoadLibraryW for its resources, freed when the object goes. A file that
-// cannot be loaded gives a null module.
-class BlockModule {
-public:
-    explicit BlockModule(const wchar_t* moduleFile);
-    ~BlockModule();
-    BlockModule(const BlockModule&) = delete;
-    BlockModule& operator=(const BlockModule&) = delete;
-
-    HMODULE Get() const { return module; }
-
-private:
-    HMODULE module;
+// A module loaded with LoadLibraryW for its resources; a file that cannot be loaded gives null.
+struct LoadedModulePolicy {
+    using Type = HMODULE;
+    static Type Empty() { return nullptr; }
+    static bool IsValid(Type module) { return module != nullptr; }
+    static void Close(Type module) { FreeLibrary(module); }
 };
+
+using MLoadedModule = MOwnedHandle<LoadedModulePolicy>;
 
 // The most bytes moved by one ReadFile or WriteFile call.
 const DWORD blockChunkBytes = 0x40000000;
 
 // Moves size bytes in consecutive calls of at most blockChunkBytes. step(offset, length, moved)
 // moves one chunk and returns FALSE when its call failed, GetLastError() being the reason. A call
-// that moves fewer bytes than asked, or a 64-bit total that differs from size, gives shortError.
+// that moves fewer bytes than asked ends the transfer, and a 64-bit total that differs from size
+// gives shortError.
 DWORD MoveInChunks(
     std::uint64_t size, DWORD shortError,
     const std::function<BOOL(std::uint64_t offset, DWORD length, DWORD& moved)>& step);

@@ -272,7 +272,7 @@ template <class T> void MAtom<T>::LoadFromResource(HMODULE module, const wchar_t
 
 template <class T>
 void MAtom<T>::LoadFromModuleResource(const wchar_t* moduleFile, const wchar_t* type, WORD id) {
-    BlockModule module(moduleFile);
+    const MLoadedModule module(LoadLibraryW(moduleFile));
     LoadFromResource(module.Get(), type, id);
 }
 
@@ -375,9 +375,7 @@ void MAtom<T>::Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpe
     }
     const MUnits most = maxCount;
     if (keepOpen != nullptr) {
-        if (IsValidHandle(*keepOpen)) {
-            CloseHandle(*keepOpen);
-        }
+        const MKernelHandle previous(*keepOpen);
         *keepOpen = INVALID_HANDLE_VALUE;
     }
     Clear();
