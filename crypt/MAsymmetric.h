@@ -27,6 +27,8 @@ protected:
     // Destroys the key held and generates an exportable, unsalted pair of keyLength bits.
     void GenerateKey();
 
+    HCRYPTKEY Key() const { return key.Get(); }
+
 private:
     MCryptKey key;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "memory/MExceptions.h"
 #include "memory/BlockPersistence.h"
+#include "memory/MExceptions.h"
 #include "memory/MUnits.h"
 #include "memory/ShellMemory.h"
 
@@ -13,8 +13,8 @@
 
 // A block measured in bytes whose counts are units of sizeof(T). Besides copying, file and
 // resource input and output, it can compute and embed floating-point checksums of its bytes.
-// Operations that touch the buffer beyond its size refuse instead; file and resource operations
-// report failure by their result or by emptying the block.
+// An operation that would reach past the buffer or past 32 bits of size throws instead; file and
+// resource operations report failure by their result or by emptying the block.
 template <class T> class MMemory {
 public:
     // A count of elements of T.
@@ -208,8 +208,8 @@ void MMemory<T>::LoadFromModuleResource(const wchar_t* file, const wchar_t* type
         LoadFromResource(nullptr, type, id);
         return;
     }
-    const BlockModule module(file);
-    if (module.Get() == nullptr) {
+    const MLoadedModule module(LoadLibraryW(file));
+    if (!module.IsValid()) {
         Empty();
         return;
     }

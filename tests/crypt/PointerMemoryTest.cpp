@@ -1,7 +1,7 @@
 #include "memory/MMemoryPH.h"
 #include "memory/MOwnedHandle.h"
 
-#include "crypt/TempFolder.h"
+#include "memory/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -162,31 +162,20 @@ TEST(PointerMemoryResize, SizeCanBeLoweredInPlaceButNotRaised) {
     EXPECT_EQ(block.size, 8u);
 }
 
-class PointerMemoryFile : public ::testing::Test {
+class PointerMemoryFile : public TempFolder {
 protected:
-    TempFolder folder;
-
     std::vector<unsigned char> Contents(const std::wstring& path) {
-        std::vector<unsigned char> bytes;
-        const MKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                             OPEN_EXISTING, 0, nullptr));
-        EXPECT_TRUE(file.IsValid());
-        unsigned char piece[4096];
-        DWORD read = 0;
-        while (ReadFile(file.Get(), piece, sizeof piece, &read, nullptr) && read != 0) {
-            bytes.insert(bytes.end(), piece, piece + read);
-        }
-        return bytes;
+        const std::string bytes = ReadBytes(path);
+        return std::vector<unsigned char>(bytes.begin(), bytes.end());
     }
 
-    MKernelHandle Open(const std::wstring& path, DWORD access) {
-        return MKernelHandle(
-            CreateFileW(path.c_str(), access, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    MKernelHandle OpenFile(const std::wstring& path, DWORD access) {
+        return MKernelHandle(Open(path, access));
     }
 };
 
 TEST_F(PointerMemoryFile, SaveFileReplacesAndAppendFileExtends) {
-    const std::wstring path = folder.Path(L"block.bin");
+    const std::wstring path = Path(L"block.bin");
     ASSERT_TRUE(BlockOf(Sequence(6)).SaveFile(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     ASSERT_TRUE(BlockOf({1, 2, 3}).SaveFile(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_EQ(Contents(path), (std::vector<unsigned char>{1, 2, 3}));
@@ -194,20 +183,20 @@ TEST_F(PointerMemoryFile, SaveFileReplacesAndAppendFileExtends) {
     ASSERT_TRUE(BlockOf({4, 5}).AppendFile(path.c_str()));
     EXPECT_EQ(Contents(path), (std::vector<unsigned char>{1, 2, 3, 4, 5}));
 
-    const std::wstring fresh = folder.Path(L"fresh.bin");
+    const std::wstring fresh = Path(L"fresh.bin");
     ASSERT_TRUE(BlockOf({9}).AppendFile(fresh.c_str()));
     EXPECT_EQ(Contents(fresh), std::vector<unsigned char>{9});
 
-    const std::wstring nowhere = folder.Path(L"missing\\block.bin");
+    const std::wstring nowhere = Path(L"missing\\block.bin");
     EXPECT_FALSE(BlockOf({1}).SaveFile(nowhere.c_str(), FILE_ATTRIBUTE_NORMAL));
     EXPECT_FALSE(BlockOf({1}).AppendFile(nowhere.c_str()));
 }
 
 TEST_F(PointerMemoryFile, AppendToWritesAtTheEndOfAnOpenFile) {
-    const std::wstring path = folder.Path(L"block.bin");
+    const std::wstring path = Path(L"block.bin");
     ASSERT_TRUE(BlockOf({1, 2}).SaveFile(path.c_str(), FILE_ATTRIBUTE_NORMAL));
     {
-        const MKernelHandle file = Open(path, GENERIC_WRITE);
+        const MKernelHandle file = OpenFile(path, GENERIC_WRITE);
         ASSERT_TRUE(file.IsValid());
         EXPECT_TRUE(BlockOf({3}).AppendTo(file.Get()));
         EXPECT_TRUE(BlockOf({4}).AppendTo(file.Get()));
@@ -215,7 +204,7 @@ TEST_F(PointerMemoryFile, AppendToWritesAtTheEndOfAnOpenFile) {
     EXPECT_EQ(Contents(path), (std::vector<unsigned char>{1, 2, 3, 4}));
     EXPECT_FALSE(BlockOf({1}).AppendTo(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(BlockOf({1}).AppendTo(nullptr));
-    const MKernelHandle readOnly = Open(path, GENERIC_READ);
+    const MKernelHandle readOnly = OpenFile(path, GENERIC_READ);
     EXPECT_FALSE(BlockOf({1}).AppendTo(readOnly.Get()));
 }
 
@@ -227,9 +216,9 @@ TEST_F(PointerMemoryFile, ReadFromTakesWholeFilesOfWholeUnits) {
     const Case cases[] = {{12, true}, {4, true}, {10, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fileBytes);
-        const std::wstring path = folder.Path(L"read.bin");
+        const std::wstring path = Path(L"read.bin");
         ASSERT_TRUE(BlockOf(Sequence(c.fileBytes)).SaveFile(path.c_str(), FILE_ATTRIBUTE_NORMAL));
-        const MKernelHandle file = Open(path, GENERIC_READ);
+        const MKernelHandle file = OpenFile(path, GENERIC_READ);
         SetFilePointer(file.Get(), static_cast<LONG>(c.fileBytes / 2), nullptr, FILE_BEGIN);
         Block block = BlockOf(Sequence(4, 200));
         block.ReadFrom(file.Get());
@@ -242,9 +231,9 @@ TEST_F(PointerMemoryFile, ReadFromEmptiesTheBlockOnAFailure) {
     block.ReadFrom(INVALID_HANDLE_VALUE);
     EXPECT_TRUE(block.IsEmpty());
 
-    const std::wstring path = folder.Path(L"write-only.bin");
+    const std::wstring path = Path(L"write-only.bin");
     ASSERT_TRUE(BlockOf(Sequence(8)).SaveFile(path.c_str(), FILE_ATTRIBUTE_NORMAL));
-    const MKernelHandle writeOnly = Open(path, GENERIC_WRITE);
+    const MKernelHandle writeOnly = OpenFile(path, GENERIC_WRITE);
     Block unread = BlockOf(Sequence(4));
     unread.ReadFrom(writeOnly.Get());
     EXPECT_TRUE(unread.IsEmpty());
@@ -256,7 +245,7 @@ const wchar_t resourceType[] = L"BLOCKTEST";
 TEST_F(PointerMemoryFile, ResourcesRoundTripThroughAModuleFile) {
     wchar_t self[MAX_PATH];
     ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    const std::wstring module = folder.Path(L"module.exe");
+    const std::wstring module = Path(L"module.exe");
     ASSERT_TRUE(CopyFileW(self, module.c_str(), TRUE));
 
     const Block whole = BlockOf(Sequence(12));
@@ -275,7 +264,7 @@ TEST_F(PointerMemoryFile, ResourcesRoundTripThroughAModuleFile) {
         WORD id;
         const char* what;
     };
-    const std::wstring missing = folder.Path(L"missing.exe");
+    const std::wstring missing = Path(L"missing.exe");
     const Case refused[] = {{module.c_str(), 8, "five bytes are no whole units"},
                             {module.c_str(), 9, "no such resource"},
                             {missing.c_str(), 7, "no such module"},
