@@ -2,11 +2,11 @@
 
 #include "app/PrivateMessages.h"
 #include "app/ProgressDisplay.h"
+#include "app/UnexpectedEnd.h"
 #include "app/WindowPlacement.h"
 #include "job/Cancellation.h"
 #include "job/MessageCatalogue.h"
 #include "job/StartUp.h"
-#include "job/UnexpectedFailure.h"
 #include "res/ResourceIds.h"
 #include "text/MStringEx.h"
 
@@ -134,23 +134,6 @@ INT_PTR HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return 0;
     }
-}
-
-// Set once an unexpected failure is being reported; the process ends when the user has read the
-// report, so a failure of a message handled meanwhile adds no second report.
-bool failureReported = false;
-
-// Called inside the handler of the exception. The process ends as soon as the user has read the
-// report, the worker with it, so that nothing of the run goes on behind the report and nothing
-// the worker still uses is destroyed under it. The report's box handles the dialog's messages
-// while it is open, so a worker waiting for this thread is not left waiting.
-void EndAfterUnexpectedFailure(HWND dialog) {
-    if (failureReported) {
-        return;
-    }
-    failureReported = true;
-    ReportUnexpectedFailure(IsWindowVisible(dialog) ? dialog : nullptr);
-    ExitProcess(0);
 }
 
 } // namespace

@@ -82,4 +82,18 @@ TEST(BrokenResources, AProgramWithoutItsVersionInformationSaysSoAndEndsWithExitC
     EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
 }
 
+TEST(BrokenResources, ATextLostWhileACancelRequestWaitsIsReportedAndEndsWithExitCode0) {
+    driver::ChildProcess program(driver::FromHostPath("TORNQUILL_LOST_TEXT"));
+    ASSERT_TRUE(program.IsStarted());
+    const std::optional<driver::MessageBoxView> report =
+        driver::WaitForMessageBox(program.Windows());
+    ASSERT_TRUE(report.has_value()) << "no message";
+    EXPECT_NE(report->text.find(L"unexpected error (MStringExException 0)"), std::wstring::npos)
+        << testing::PrintToString(report->text);
+    const HWND owner = GetWindow(report->window, GW_OWNER);
+    EXPECT_EQ(driver::TextOf(owner), L"Veltrane Tornquill") << "not owned by the main dialog";
+    ASSERT_TRUE(driver::Answer(*report, IDOK));
+    EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(0));
+}
+
 } // namespace
