@@ -1,6 +1,7 @@
 #include "job/Cancellation.h"
 
 #include "app/CentredMessageBox.h"
+#include "app/UnexpectedEnd.h"
 #include "memory/MOwnedHandle.h"
 #include "res/ResourceIds.h"
 #include "text/MStringEx.h"
@@ -109,8 +110,14 @@ private:
 
 CancelRequest cancelRequest;
 
+// The message loop calls this directly, not through the dialog procedure, so an exception of the
+// question (a text of the program that is missing) ends here as it would there.
 void CALLBACK CancelRequest::Retry(HWND dialog, UINT, UINT_PTR, DWORD) {
-    cancelRequest.TryAgain(dialog);
+    try {
+        cancelRequest.TryAgain(dialog);
+    } catch (...) {
+        EndAfterUnexpectedFailure(dialog);
+    }
 }
 
 } // namespace
