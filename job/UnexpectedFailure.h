@@ -1,0 +1,8 @@
+#pragma once
+
+#include <windows.h>
+
+// Tells the user that the run ends because an exception reached a point that has no answer for
+// it. Call it inside a catch block: it names the exception being handled. It allocates nothing
+// and raises nothing, so it also works when memory or the program's own resources fail.
+void ReportUnexpectedFailure(HWND owner) noexcept;
