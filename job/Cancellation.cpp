@@ -51,6 +51,7 @@ CancellationObjects cancellationObjects;
 class CancelRequest {
 public:
     void Make(HWND dialog) {
+        // A dialog destroyed while its request waited took the timer with it.
         if (asking || (waitingDialog != nullptr && IsWindow(waitingDialog))) {
             return;
         }

@@ -111,8 +111,18 @@ void ProgramRunTest::Start() {
     ASSERT_TRUE(program->IsStarted());
     driver::WindowQuery query = ProgramWindows();
     query.className = driver::dialogClass;
-    query.caption = expected::mainCaption;
-    mainDialog = driver::WaitForWindow(query);
+    // The caption is read from the window manager, not asked of the dialog: the dialog's thread
+    // may be busy in the start-up sequence's reachability check.
+    driver::WaitUntil([&] {
+        for (HWND window : driver::FindWindows(query)) {
+            wchar_t caption[64] = {};
+            GetWindowTextW(window, caption, 64);
+            if (std::wstring(caption) == expected::mainCaption) {
+                mainDialog = window;
+            }
+        }
+        return mainDialog != nullptr;
+    });
     ASSERT_NE(nullptr, mainDialog) << "the main dialog did not appear";
 }
 
@@ -134,13 +144,29 @@ void ProgramRunTest::Save(HWND saveDialog, const std::wstring& name) {
                                        reinterpret_cast<LPARAM>(name.c_str()), Duration{5000}));
     }
     ASSERT_TRUE(driver::PressButton(saveDialog, IDOK));
+    // The dialog closes, or asks about an existing file first.
+    ASSERT_TRUE(driver::WaitUntil([&] {
+        return !IsWindow(saveDialog) || !driver::FindMessageBoxes(ProgramWindows()).empty();
+    })) << "the Save dialog stayed open";
 }
 
 std::optional<driver::MessageBoxView> ProgramRunTest::WaitForMessageBox(const wchar_t* caption,
                                                                         Duration timeout) {
-    driver::WindowQuery query = ProgramWindows();
-    query.caption = caption;
-    return driver::WaitForMessageBox(query, timeout);
+    // Right after a long step the dialog's thread may still count as hung and leave the texts
+    // unread; a box counts once its texts can be read.
+    std::optional<driver::MessageBoxView> found;
+    driver::WaitUntil(
+        [&] {
+            for (const driver::MessageBoxView& box : driver::FindMessageBoxes(ProgramWindows())) {
+                if (!box.text.empty() && (caption == nullptr || box.caption == caption)) {
+                    found = box;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
 }
 
 void ProgramRunTest::ExpectQuietEnd(Duration timeout) {
@@ -256,20 +282,6 @@ std::optional<std::uint64_t> ProgramRunTest::SizeOf(const std::wstring& path) {
         return std::nullopt;
     }
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-std::size_t ProgramRunTest::ProgramThreads() const {
-    std::size_t count = 0;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-        if (entry.th32OwnerProcessID == program->Id()) {
-            ++count;
-        }
-    }
-    CloseHandle(snapshot);
-    return count;
 }
 
 std::unique_ptr<driver::ScopedRegistryValue>

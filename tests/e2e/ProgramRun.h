@@ -75,9 +75,6 @@ protected:
     // The size of a file that another process holds open, without opening it.
     static std::optional<std::uint64_t> SizeOf(const std::wstring& path);
 
-    // Threads of the program's process.
-    std::size_t ProgramThreads() const;
-
     // The Windows version that Wine reports to the program, by Wine's name
     // ("winxp", "vista", "win2k" ...), for the life of the returned object.
     static std::unique_ptr<driver::ScopedRegistryValue>

@@ -63,6 +63,7 @@ TEST_F(StartUpPaths, CancellingTheSaveDialogEndsTheRunWithoutAFile) {
     const HWND saveDialog = WaitForSaveDialog();
     ASSERT_NE(nullptr, saveDialog);
     ASSERT_TRUE(driver::PressButton(saveDialog, IDCANCEL));
+    ASSERT_TRUE(driver::WaitForWindowGone(saveDialog));
     ExpectQuietEnd();
     ExpectNoPackageFile();
     EXPECT_TRUE(Opened().empty());
