@@ -23,17 +23,25 @@ ensure_packages() {
     fi
 }
 
-# build_one ARCH [cmake options...]: configures once, then builds incrementally.
-build_one() {
-    local arch=$1 dir="$root/build/$1"
-    shift
+# configure_tree DIR ARCH [cmake options...]: configures the build tree DIR for ARCH once; later
+# calls only apply the options.
+configure_tree() {
+    local dir=$1 arch=$2
+    shift 2
     if [[ ! -f "$dir/CMakeCache.txt" ]]; then
         cmake -S "$root" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
             -DCMAKE_BUILD_TYPE=Release "$@"
     else
         cmake "$dir" "$@" >/dev/null
     fi
-    cmake --build "$dir" -j "$(nproc)"
+}
+
+# build_one ARCH [cmake options...]: configures build/ARCH once, then builds it incrementally.
+build_one() {
+    local arch=$1
+    shift
+    configure_tree "$root/build/$arch" "$arch" "$@"
+    cmake --build "$root/build/$arch" -j "$(nproc)"
 }
 
 build_all() {
@@ -42,14 +50,15 @@ build_all() {
 }
 
 # run_in_namespace NAME command...: runs the command as root in a new network namespace whose
-# only interface is loopback and in which the test host name resolves to 127.0.0.1 and no
-# other name resolves at all. The namespace is removed afterwards, also on failure.
+# only interface is loopback and in which the host names of NAMESPACE_HOSTS (default: the test
+# host) resolve to 127.0.0.1 and no other name resolves at all. The namespace is removed
+# afterwards, also on failure.
 run_in_namespace() {
     local ns=$1 status=0
     shift
     trap "remove_namespace $ns" EXIT
     as_root mkdir -p "/etc/netns/$ns"
-    printf '127.0.0.1 localhost %s\n::1 localhost\n' "$TEST_HOST" |
+    printf '127.0.0.1 localhost %s\n::1 localhost\n' "${NAMESPACE_HOSTS:-$TEST_HOST}" |
         as_root tee "/etc/netns/$ns/hosts" >/dev/null
     echo "nameserver 127.0.0.1" | as_root tee "/etc/netns/$ns/resolv.conf" >/dev/null
     as_root ip netns add "$ns"
