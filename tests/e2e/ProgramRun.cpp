@@ -239,9 +239,8 @@ std::wstring ProgramRunTest::InDownloads(const std::wstring& name) {
 }
 
 std::wstring ProgramRunTest::PackageName(const std::wstring& edition) {
-    // The program under test is the 64-bit build, which Windows never runs under
-    // WOW64, so it takes the system for a 32-bit one.
-    return L"Veltrane, 2012 - Windows " + edition + L", 32 bit";
+    // The program under test is the 64-bit build, which runs on 64-bit Windows only.
+    return L"Veltrane, 2012 - Windows " + edition + L", 64 bit";
 }
 
 std::string ProgramRunTest::ReadBytes(const std::wstring& path) {
@@ -289,6 +288,19 @@ ProgramRunTest::ReportWindowsVersion(const std::wstring& name) {
     return std::make_unique<driver::ScopedRegistryValue>(
         HKEY_CURRENT_USER, std::wstring(L"Software\\Wine\\AppDefaults\\") + programName, L"Version",
         name);
+}
+
+::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual) {
+    if (expected == actual) {
+        return ::testing::AssertionSuccess();
+    }
+    std::size_t offset = 0;
+    while (offset < expected.size() && offset < actual.size() &&
+           expected[offset] == actual[offset]) {
+        ++offset;
+    }
+    return ::testing::AssertionFailure() << "expected " << expected.size() << " bytes, got "
+                                         << actual.size() << ", first difference at " << offset;
 }
 
 namespace expected {

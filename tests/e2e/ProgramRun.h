@@ -90,6 +90,9 @@ private:
     HWND mainDialog = nullptr;
 };
 
+// Byte-for-byte equality, reported by sizes and the first differing offset.
+::testing::AssertionResult SameBytes(const std::string& expected, const std::string& actual);
+
 // Texts the program shows, as the catalogue formats them with the product's
 // identity.
 namespace expected {

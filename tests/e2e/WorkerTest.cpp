@@ -88,7 +88,7 @@ TEST_P(Decisions, FollowTheHashCodeAndTheUsersAnswer) {
         ASSERT_TRUE(driver::Answer(*box, decision.answer));
     }
     ExpectQuietEnd();
-    EXPECT_EQ(vendor::Package("7", "Win32", packageSize), PackageFile());
+    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", packageSize), PackageFile()));
     EXPECT_EQ(1u, DownloadRequests().size());
     if (decision.launched) {
         ExpectOpenedOnce();
@@ -134,10 +134,10 @@ TEST_P(Identities, GoOnTheWireAndChooseThePackage) {
     for (const std::string& line :
          {std::string("User-Agent: Tornquill\r\n"), std::string("QUORVEX_PRODUCT: Veltrane\r\n"),
           std::string("QUORVEX_PRODUCT_VERSION: 2\r\n"), "ZEPH_OS_VERSION: " + edition + "\r\n",
-          std::string("ZEPH_CPU_TYPE: Win32\r\n")}) {
+          std::string("ZEPH_CPU_TYPE: x64\r\n")}) {
         EXPECT_NE(std::string::npos, requests[0].find(line)) << line << " in\n" << requests[0];
     }
-    EXPECT_EQ(vendor::Package(edition, "Win32", packageSize), ReadBytes(packagePath));
+    EXPECT_TRUE(SameBytes(vendor::Package(edition, "x64", packageSize), ReadBytes(packagePath)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, Identities,
@@ -156,7 +156,7 @@ TEST_F(Worker, CancellingDuringTheBodyClosesTheDialogAndKeepsThePartialFile) {
     const std::string partial = PackageFile();
     EXPECT_LT(0u, partial.size());
     EXPECT_GT(size, partial.size());
-    EXPECT_EQ(vendor::Package("7", "Win32", size).substr(0, partial.size()), partial);
+    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size).substr(0, partial.size()), partial));
     EXPECT_TRUE(Opened().empty());
 }
 
@@ -169,7 +169,7 @@ TEST_F(Worker, CancellingAndThenSayingNoChangesNothing) {
     ASSERT_TRUE(question);
     ASSERT_TRUE(driver::Answer(*question, IDNO));
     ExpectQuietEnd();
-    EXPECT_EQ(vendor::Package("7", "Win32", size), PackageFile());
+    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size), PackageFile()));
     ExpectOpenedOnce();
 }
 
@@ -206,7 +206,7 @@ TEST_F(QuestionOpenAtTheEnd, YesReportsTheCompletedDownloadAndOpensNothing) {
         report->text);
     ASSERT_TRUE(driver::Answer(*report, IDOK));
     ExpectQuietEnd();
-    EXPECT_EQ(vendor::Package("7", "Win32", size), PackageFile());
+    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size), PackageFile()));
     EXPECT_TRUE(Opened().empty());
 }
 
@@ -215,7 +215,7 @@ TEST_F(QuestionOpenAtTheEnd, NoLetsVerificationAndLaunchFollow) {
     ASSERT_TRUE(question);
     ASSERT_TRUE(driver::Answer(*question, IDNO));
     ExpectQuietEnd();
-    EXPECT_EQ(vendor::Package("7", "Win32", size), PackageFile());
+    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size), PackageFile()));
     ExpectOpenedOnce();
 }
 
@@ -241,7 +241,8 @@ TEST_P(BrokenBodies, EndWithoutALaunchAndKeepWhatArrived) {
         EXPECT_EQ(sent, partial.size());
     }
     EXPECT_GE(sent, partial.size());
-    EXPECT_EQ(vendor::Package("7", "Win32", packageSize).substr(0, partial.size()), partial);
+    EXPECT_TRUE(
+        SameBytes(vendor::Package("7", "x64", packageSize).substr(0, partial.size()), partial));
     EXPECT_TRUE(Opened().empty());
 }
 

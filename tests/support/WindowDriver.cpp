@@ -28,7 +28,7 @@ bool Matches(HWND window, const WindowQuery& query) {
     if (query.className != nullptr && ClassOf(window) != query.className) {
         return false;
     }
-    return query.caption == nullptr || TextOf(window) == query.caption;
+    return query.caption == nullptr || CaptionOf(window) == query.caption;
 }
 
 BOOL CALLBACK Collect(HWND window, LPARAM context) {
@@ -113,6 +113,13 @@ std::wstring ControlText(HWND dialog, int id, Duration timeout) {
     return control != nullptr ? TextOf(control, timeout) : std::wstring();
 }
 
+std::wstring CaptionOf(HWND window) {
+    wchar_t text[1024] = {};
+    const int length =
+        InternalGetWindowText(window, text, static_cast<int>(sizeof(text) / sizeof(*text)));
+    return std::wstring(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
 RECT WindowRect(HWND window) {
     RECT rect = {};
     GetWindowRect(window, &rect);
@@ -128,7 +135,7 @@ std::vector<MessageBoxView> FindMessageBoxes(WindowQuery query) {
     std::vector<MessageBoxView> boxes;
     for (HWND window : FindWindows(query)) {
         if (IsMessageBox(window)) {
-            boxes.push_back({window, TextOf(window), ControlText(window, messageBoxTextId)});
+            boxes.push_back({window, CaptionOf(window), ControlText(window, messageBoxTextId)});
         }
     }
     return boxes;

@@ -27,7 +27,8 @@ constexpr int messageBoxTextId = 0xFFFF;
 // Polls the condition until it holds or the time is up; true when it held.
 bool WaitUntil(const std::function<bool()>& condition, Duration timeout = defaultTimeout);
 
-// Which top-level windows to look for; fields left at their defaults match every window.
+// Which top-level windows to look for; fields left at their defaults match every window. The
+// caption is compared with CaptionOf.
 struct WindowQuery {
     DWORD processId = 0;
     DWORD threadId = 0;
@@ -52,6 +53,10 @@ std::wstring ClassOf(HWND window);
 std::wstring TextOf(HWND window, Duration timeout = Duration{5000});
 
 std::wstring ControlText(HWND dialog, int id, Duration timeout = Duration{5000});
+
+// The text that the window manager keeps for the window, read without a message to its thread:
+// a window whose thread is busy (a program waiting for the network) still shows its caption.
+std::wstring CaptionOf(HWND window);
 
 RECT WindowRect(HWND window);
 
