@@ -5,6 +5,7 @@
 //
 // prints one line: the seconds HashFile took, the number of notifications and the digest in
 // hexadecimal. The key container it uses is its own and is deleted afterwards.
+#include "bench/Clock.h"
 #include "crypt/MAAuthenticator.h"
 #include "memory/MOwnedHandle.h"
 
@@ -15,14 +16,6 @@
 #include <string>
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 class CountingObserver : public MObserver {
 public:

@@ -5,6 +5,7 @@
 //
 // fetches URL into a temporary file, checks that SIZE bytes arrived and prints one line: the
 // seconds, the peak working set and the peak pagefile usage in bytes, the progress messages.
+#include "bench/Clock.h"
 #include "app/PrivateMessages.h"
 #include "net/PackageTransfer.h"
 
@@ -26,14 +27,6 @@ struct TransferRun {
     bool result;
     double seconds;
 };
-
-double Now() {
-    LARGE_INTEGER frequency;
-    LARGE_INTEGER counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The worker's call, with its identity headers and the hash header wanted.
 DWORD WINAPI TransferThread(void* parameter) {
