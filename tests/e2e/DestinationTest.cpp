@@ -82,6 +82,9 @@ TEST_F(Destination, AReadOnlyFileConfirmedInTheSaveDialogIsReplaced) {
     const auto overwrite = WaitForMessageBox(expected::saveTitle);
     ASSERT_TRUE(overwrite) << "the Save dialog did not ask about the existing file";
     ASSERT_TRUE(driver::Answer(*overwrite, IDYES));
+    // Wine takes a while to take the closed Save dialog off the screen.
+    ASSERT_TRUE(driver::WaitUntil([&] { return !IsWindow(saveDialog); }))
+        << "the Save dialog stayed open after the overwrite question";
     // The name was the user's own, already confirmed: no second question.
     ExpectPackageIn(path);
     EXPECT_EQ(0u, GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_READONLY);
