@@ -43,6 +43,18 @@ private:
     bool pending;
 };
 
+// A hash code is ASCII text; anything beyond ASCII is refused before the ANSI conversion, whose
+// best-fit mapping would turn look-alikes such as fullwidth digits or accented capitals into the
+// hexadecimal digits they resemble.
+void RefuseBeyondAscii(const MStringEx<wchar_t>& text) {
+    const std::uint32_t length = text.Length().Value();
+    for (std::uint32_t i = 0; i < length; ++i) {
+        if (text.data[i] > 0x7F) {
+            throw MAtomException(10, ERROR_INVALID_DATA);
+        }
+    }
+}
+
 void Check(BOOL succeeded) {
     if (!succeeded) {
         throw MCryptException(8, GetLastError());
@@ -135,6 +147,7 @@ void MAAuthenticator::HashFile(HANDLE file, MemoryPH<unsigned char, 0>& digest,
 
 MemoryPH<unsigned char, 0> MAAuthenticator::DecodeHashCode(const MAtom<unsigned char>& value) {
     const MStringEx<wchar_t> text = MStringEx<wchar_t>::FromBuffer(ShellMemory<wchar_t>(value));
+    RefuseBeyondAscii(text);
     MStringEx<char> narrow = ToNarrow(text);
     ShellMemory<unsigned char> code(narrow, 0, text.Length());
     DecodeHex(code);

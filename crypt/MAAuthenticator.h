@@ -47,8 +47,9 @@ public:
 
     // The bytes of a hash code sent as UTF-16 text of hexadecimal digits in capitals, two per
     // byte, high nibble first, up to the first NUL. Nothing is trimmed and no case is folded:
-    // an odd byte count throws MUnitException 5, an odd number of digits MAtomException (5, 0),
-    // any other character MAtomException (10, 13).
+    // an odd byte count throws MUnitException 5, a character beyond ASCII or any other character
+    // that is not such a digit MAtomException (10, 13), an odd number of digits
+    // MAtomException (5, 0).
     static MemoryPH<unsigned char, 0> DecodeHashCode(const MAtom<unsigned char>& value);
 
 private:

@@ -148,10 +148,14 @@ bool ForcePackageExtension(MStringEx<wchar_t>& path) {
 
 UINT_PTR CALLBACK SaveDialogHook(HWND child, UINT message, WPARAM, LPARAM lParam) {
     // The hook belongs to the child dialog inside the Explorer-style Save dialog; its parent is
-    // the window the user sees.
-    if (message == WM_INITDIALOG) {
-        const auto* dialog = reinterpret_cast<const OPENFILENAMEW*>(lParam);
-        CentreOver(dialog->hwndOwner, GetParent(child));
+    // the window the user sees. That window arranges itself around the child only after the
+    // child's WM_INITDIALOG, which can change its size, so it is centred once it reports that its
+    // layout is done.
+    if (message == WM_NOTIFY) {
+        const auto* notice = reinterpret_cast<const OFNOTIFYW*>(lParam);
+        if (notice->hdr.code == static_cast<UINT>(CDN_INITDONE)) {
+            CentreOver(notice->lpOFN->hwndOwner, GetParent(child));
+        }
     }
     return 0;
 }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -342,6 +343,53 @@ TEST(DecodeHashCode, AnythingButCapitalHexadecimalDigitsRaises) {
         } catch (const MAtomException& e) {
             EXPECT_EQ(e.code, c.code);
             EXPECT_EQ(e.win32Error, c.win32Error);
+        }
+    }
+}
+
+// Characters that a conversion to the ANSI code page may turn into hexadecimal digits are no
+// more a hash code than any other text: only the sixteen ASCII characters count.
+TEST(DecodeHashCode, OnlyAsciiDigitsAndCapitalsAToFAreDigits) {
+    const std::wstring code = L"A9993E364706816ABA3E25717850C26C9CD0D89D";
+    struct Case {
+        std::wstring text;
+        std::optional<Bytes> decoded;
+        const char* what;
+    };
+    const Case cases[] = {
+        {L"0123456789ABCDEF", Bytes{0x01, 0x23, 0x45, 0x67, 0x89, 0xAB, 0xCD, 0xEF}, "every digit"},
+        {L"F0", Bytes{0xF0}, "the highest letter first"},
+        {L"/0", std::nullopt, "the character before 0"},
+        {L"9:", std::nullopt, "the character after 9"},
+        {L"@0", std::nullopt, "the character before A"},
+        {L"0G", std::nullopt, "the character after F"},
+        {L"0f", std::nullopt, "a small letter"},
+        {L"\xFF21\xFF22\xFF11\xFF12", std::nullopt, "fullwidth AB12"},
+        {L"\xFF10\xFF19", std::nullopt, "fullwidth digits"},
+        {L"\xFF21\xFF26", std::nullopt, "fullwidth letters"},
+        {code.substr(0, 38) + L"\xFF18\xFF19", std::nullopt, "a code ending in fullwidth 89"},
+        {L"\x0100\x0106", std::nullopt, "A and C with macron and acute"},
+        {L"\x010E\x0112", std::nullopt, "D with caron, E with macron"},
+        {L"\x0102\x0118", std::nullopt, "A with breve, E with ogonek"},
+        {L"\x00C0\x00C9", std::nullopt, "A with grave, E with acute"},
+        {code.substr(0, 38) + L"\x010C\x0110", std::nullopt,
+         "a code ending in C with caron, D with stroke"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        try {
+            const MemoryPH<unsigned char, 0> decoded =
+                MAAuthenticator::DecodeHashCode(HeaderValue(c.text));
+            const Bytes bytes(decoded.data, decoded.data + decoded.count.Value());
+            if (c.decoded) {
+                EXPECT_EQ(*c.decoded, bytes);
+            } else {
+                ADD_FAILURE() << "decoded as " << ::testing::PrintToString(bytes);
+            }
+        } catch (const MAtomException& e) {
+            EXPECT_FALSE(c.decoded) << "raised " << e.code;
+            EXPECT_EQ(10, e.code);
+            EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_DATA), e.win32Error);
         }
     }
 }

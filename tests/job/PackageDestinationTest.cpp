@@ -10,8 +10,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -250,6 +252,75 @@ TEST_F(CreatePackageFileTest, AMissingFolderIsReportedWithTheSystemsReason) {
     ASSERT_TRUE(box) << "no message";
     EXPECT_EQ(CreationFailure(ERROR_PATH_NOT_FOUND), box->view.text);
     EXPECT_FALSE(job.packageFile.IsValid());
+}
+
+POINT CentreOf(const RECT& rect) {
+    return {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+}
+
+// The Save dialog as the user sees it: found among the calling thread's windows, looked at once
+// its rectangle has stopped changing, then cancelled.
+class SaveDialogUser {
+public:
+    explicit SaveDialogUser(DWORD threadId)
+        : thread([this, threadId] {
+              driver::WindowQuery query = driver::ThreadWindows(threadId);
+              query.className = driver::dialogClass;
+              const HWND dialog = driver::WaitForWindow(query);
+              if (dialog == nullptr) {
+                  return;
+              }
+              caption = driver::CaptionOf(dialog);
+              RECT last = driver::WindowRect(dialog);
+              int unchanged = 0;
+              driver::WaitUntil(
+                  [&] {
+                      const RECT now = driver::WindowRect(dialog);
+                      unchanged = EqualRect(&now, &last) ? unchanged + 1 : 0;
+                      last = now;
+                      return unchanged == settledPolls;
+                  },
+                  driver::Duration{10000});
+              if (unchanged == settledPolls) {
+                  settled = last;
+              }
+              driver::PressButton(dialog, IDCANCEL);
+          }) {}
+    SaveDialogUser(const SaveDialogUser&) = delete;
+    SaveDialogUser& operator=(const SaveDialogUser&) = delete;
+    ~SaveDialogUser() { Join(); }
+
+    void Join() {
+        if (thread.joinable()) {
+            thread.join();
+        }
+    }
+
+    std::wstring caption;
+    std::optional<RECT> settled;
+
+private:
+    // Twenty-five polls of 20 ms.
+    static constexpr int settledPolls = 25;
+    std::thread thread;
+};
+
+TEST(ChoosePackageDestination, CentresTheSaveDialogOverTheMainDialogOnceItIsLaidOut) {
+    // Away from the screen's centre, so that centring on the desktop would show.
+    driver::TestWindow mainDialog(RECT{300, 280, 919, 510});
+    DownloadJob job(mainDialog.Handle());
+    job.osEdition = MStringEx<wchar_t>(L"7");
+    SaveDialogUser user(GetCurrentThreadId());
+    EXPECT_FALSE(ChoosePackageDestination(job)) << "the Save dialog was not cancelled";
+    user.Join();
+
+    EXPECT_EQ(L"Veltrane Tornquill - Please select convenient download folder and filename",
+              user.caption);
+    ASSERT_TRUE(user.settled) << "the Save dialog did not come to rest";
+    const POINT main = CentreOf(driver::WindowRect(mainDialog.Handle()));
+    const POINT save = CentreOf(*user.settled);
+    EXPECT_LE(std::labs(main.x - save.x), 1) << "main " << main.x << ", Save dialog " << save.x;
+    EXPECT_LE(std::labs(main.y - save.y), 1) << "main " << main.y << ", Save dialog " << save.y;
 }
 
 } // namespace
