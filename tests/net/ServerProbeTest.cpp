@@ -46,6 +46,10 @@ TEST_F(ServerProbeTest, ProbesExactlyTheHostOfTheAddress) {
         {vendorHost + L":80", true},
         {unknownHost + L"/" + vendorHost, false},
         {L"http://" + unknownHost, false},
+        // The resolver would answer an empty name with the local machine.
+        {L"http:///Products/Veltrane/2012/Download.aspx", false},
+        {L"/" + vendorHost, false},
+        {L"", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.address));
