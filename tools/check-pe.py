@@ -23,7 +23,9 @@ IMPORTABLE_DLLS = {
     "shell32.dll": "KnownDLL on XP SP3 and 7 SP1 (folders, opening the package and the page)",
     "ole32.dll": "KnownDLL on XP SP3 and 7 SP1 (CoTaskMemFree)",
     "wininet.dll": "KnownDLL on XP SP3 and 7 SP1 (the HTTP transfer)",
-    # The C runtime of the MinGW-w64 start-up code and of printf-style formatting.
+    # The C runtime of the MinGW-w64 start-up code and of printf-style formatting. Its start-up code
+# (kernel32's LoadLibraryA) loads nothing new: it asks for libgcc_s_dw2-1.dll only when that is
+# already loaded, to hold it.
     "msvcrt.dll": "KnownDLL on 7 SP1; on XP SP3 not listed but imported by the listed comdlg32, "
                   "ole32 and shell32, so the session manager maps it as a known DLL with them",
     # Not a KnownDLL, but the embedded manifest binds the name to the Common Controls 6 assembly,
