@@ -4,8 +4,8 @@
 #include "app/WindowPlacement.h"
 #include "job/SystemIdentification.h"
 #include "memory/MOwnedHandle.h"
-#include "net/NetHandles.h"
 #include "res/ResourceIds.h"
+#include "text/SystemLibrary.h"
 
 #include <commdlg.h>
 #include <shlobj.h>
@@ -49,12 +49,8 @@ struct FileSearchPolicy {
 };
 
 MStringEx<wchar_t> KnownDownloadsFolder() {
-    const MModuleHandle shell(LoadLibraryW(L"Shell32.dll"));
-    if (!shell.IsValid()) {
-        return MStringEx<wchar_t>();
-    }
-    const auto query = reinterpret_cast<KnownFolderPathQuery>(
-        reinterpret_cast<void*>(GetProcAddress(shell.Get(), "SHGetKnownFolderPath")));
+    const MLibraryHandle shell(LoadSystemLibrary(L"Shell32.dll"));
+    const auto query = LibraryFunction<KnownFolderPathQuery>(shell, "SHGetKnownFolderPath");
     if (query == nullptr) {
         return MStringEx<wchar_t>();
     }

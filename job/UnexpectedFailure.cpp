@@ -69,3 +69,19 @@ void ReportUnexpectedFailure(HWND owner) noexcept {
     InternalName(caption);
     CentredMessageBox(owner, message, caption, MB_ICONERROR);
 }
+
+void ReportWindowFailure(DWORD error) noexcept {
+    wchar_t reason[causeCapacity];
+    lstrcpynW(reason, L"Unknown.", causeCapacity);
+    try {
+        lstrcpynW(reason, MStringEx<wchar_t>::FromSystemError(error).data, causeCapacity);
+    } catch (...) {
+    }
+    wchar_t message[messageCapacity];
+    _snwprintf(message, messageCapacity, L"The Tornquill cannot show its window because: %ls",
+               reason);
+    message[messageCapacity - 1] = L'\0';
+    wchar_t caption[captionCapacity];
+    InternalName(caption);
+    CentredMessageBox(nullptr, message, caption, MB_ICONERROR);
+}

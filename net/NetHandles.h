@@ -7,15 +7,6 @@
 
 // Owners of the handles that the network layer obtains, each closed the way its kind requires.
 
-struct ModuleHandlePolicy {
-    using Type = HMODULE;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type module) { return module != nullptr; }
-    static void Close(Type module) { FreeLibrary(module); }
-};
-
-using MModuleHandle = MOwnedHandle<ModuleHandlePolicy>;
-
 struct GlobalMemoryPolicy {
     using Type = HGLOBAL;
     static Type Empty() { return nullptr; }

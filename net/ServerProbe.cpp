@@ -3,6 +3,7 @@
 #include "memory/MemoryPH.h"
 #include "net/NetHandles.h"
 #include "text/CodePage.h"
+#include "text/SystemLibrary.h"
 
 #include <windows.h>
 #include <ipexport.h>
@@ -28,28 +29,16 @@ static_assert(replySize == 92, "one echo reply with its payload");
 // The three ICMP entry points, all taken from the same library.
 class IcmpFunctions {
 public:
-    bool TakeFrom(const MModuleHandle& module) {
-        if (!module.IsValid()) {
-            return false;
-        }
-        createFile = Lookup<decltype(&IcmpCreateFile)>(module, "IcmpCreateFile");
-        closeHandle = Lookup<decltype(&IcmpCloseHandle)>(module, "IcmpCloseHandle");
-        sendEcho = Lookup<decltype(&IcmpSendEcho)>(module, "IcmpSendEcho");
+    bool TakeFrom(const MLibraryHandle& module) {
+        createFile = LibraryFunction<decltype(&IcmpCreateFile)>(module, "IcmpCreateFile");
+        closeHandle = LibraryFunction<decltype(&IcmpCloseHandle)>(module, "IcmpCloseHandle");
+        sendEcho = LibraryFunction<decltype(&IcmpSendEcho)>(module, "IcmpSendEcho");
         return createFile != nullptr && closeHandle != nullptr && sendEcho != nullptr;
     }
 
     decltype(&IcmpCreateFile) createFile = nullptr;
     decltype(&IcmpCloseHandle) closeHandle = nullptr;
     decltype(&IcmpSendEcho) sendEcho = nullptr;
-
-private:
-    template <class Function>
-    static Function Lookup(const MModuleHandle& module, const char* name) {
-        // The detour through the generic function type keeps the compiler from comparing the
-        // two signatures.
-        return reinterpret_cast<Function>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module.Get(), name)));
-    }
 };
 
 // An ICMP handle, closed through the library that opened it.
@@ -72,26 +61,50 @@ private:
     HANDLE handle;
 };
 
+// The three Windows Sockets entry points of the probe. The library is loaded at run time, like
+// the ICMP ones, so that the import table names no library that Windows XP might take from the
+// program's folder.
+class WinsockFunctions {
+public:
+    WinsockFunctions() : library(LoadSystemLibrary(L"ws2_32.dll")) {
+        startup = LibraryFunction<decltype(&WSAStartup)>(library, "WSAStartup");
+        cleanup = LibraryFunction<decltype(&WSACleanup)>(library, "WSACleanup");
+        resolve = LibraryFunction<decltype(&gethostbyname)>(library, "gethostbyname");
+    }
+
+    bool IsComplete() const {
+        return startup != nullptr && cleanup != nullptr && resolve != nullptr;
+    }
+
+    decltype(&WSAStartup) startup = nullptr;
+    decltype(&WSACleanup) cleanup = nullptr;
+    decltype(&gethostbyname) resolve = nullptr;
+
+private:
+    MLibraryHandle library;
+};
+
 // Windows Sockets, started for the probe and cleaned up after it.
 class WinsockSession {
 public:
-    WinsockSession() : started(false) {
+    explicit WinsockSession(const WinsockFunctions& winsock) : winsock(winsock), started(false) {
         WSADATA data;
         std::memset(&data, 0, sizeof data);
-        started = WSAStartup(winsockVersion, &data) == 0;
+        started = winsock.IsComplete() && winsock.startup(winsockVersion, &data) == 0;
         version = data.wVersion;
     }
     WinsockSession(const WinsockSession&) = delete;
     WinsockSession& operator=(const WinsockSession&) = delete;
     ~WinsockSession() {
         if (started) {
-            WSACleanup();
+            winsock.cleanup();
         }
     }
 
     bool IsUsable() const { return started && version == winsockVersion; }
 
 private:
+    const WinsockFunctions& winsock;
     bool started;
     WORD version;
 };
@@ -105,8 +118,9 @@ MStringEx<wchar_t> HostOf(const MStringEx<wchar_t>& address) {
     return host.LeftOfChar(L':');
 }
 
-bool EchoAnswered(const IcmpFunctions& icmp, const MStringEx<char>& host) {
-    const hostent* entry = gethostbyname(host.data);
+bool EchoAnswered(const IcmpFunctions& icmp, const WinsockFunctions& winsock,
+                  const MStringEx<char>& host) {
+    const hostent* entry = winsock.resolve(host.data);
     if (entry == nullptr || entry->h_addr_list[0] == nullptr) {
         return false;
     }
@@ -127,7 +141,8 @@ bool EchoAnswered(const IcmpFunctions& icmp, const MStringEx<char>& host) {
     std::memcpy(&destination, entry->h_addr_list[0], sizeof destination);
     const DWORD replies = icmp.sendEcho(handle.Get(), destination, payload.data, payloadSize,
                                         nullptr, reply.Get(), replySize, echoTimeout);
-    return replies != 0;
+    // A router that cannot reach the host answers in its place with an error status.
+    return replies != 0 && echoReply->Status == IP_SUCCESS;
 }
 
 } // namespace
@@ -137,22 +152,29 @@ bool IsServerReachable(const MStringEx<wchar_t>& address) {
 }
 
 // The guards are declared in the order of acquisition, so they are released in reverse:
-// Windows Sockets first, then the fallback library, then the preferred one.
+// Windows Sockets first (the session, then its library), then the fallback ICMP library, then
+// the preferred one.
 bool IsServerReachable(const MStringEx<wchar_t>& address, const IcmpLibraryNames& libraries) {
     try {
-        const MModuleHandle preferred(LoadLibraryW(libraries.preferred));
-        const MModuleHandle fallback(LoadLibraryW(libraries.fallback));
+        const MLibraryHandle preferred(LoadSystemLibrary(libraries.preferred));
+        const MLibraryHandle fallback(LoadSystemLibrary(libraries.fallback));
         IcmpFunctions icmp;
         if (!icmp.TakeFrom(preferred) && !icmp.TakeFrom(fallback)) {
             return false;
         }
-        const WinsockSession winsock;
-        if (!winsock.IsUsable()) {
+        const WinsockFunctions winsock;
+        const WinsockSession session(winsock);
+        if (!session.IsUsable()) {
             return false;
         }
+        // The resolver answers an empty name with the local machine, which is not the host the
+        // address names.
         const MStringEx<char> host = ToNarrowText(HostOf(address));
+        if (host.IsEmpty()) {
+            return false;
+        }
         for (int attempt = 0; attempt < attempts; ++attempt) {
-            if (EchoAnswered(icmp, host)) {
+            if (EchoAnswered(icmp, winsock, host)) {
                 return true;
             }
         }

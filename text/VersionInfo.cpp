@@ -1,27 +1,60 @@
 #include "text/MStringEx.h"
+#include "text/SystemLibrary.h"
+
+#include <winver.h>
+
+namespace {
+
+// The version functions, from VERSION.dll loaded at run time: Windows 7 does not count it among
+// the libraries that it takes from the system folder only, so an import of it would let a file of
+// that name beside the program be loaded in its place.
+class VersionFunctions {
+public:
+    VersionFunctions() : library(LoadSystemLibrary(L"version.dll")) {
+        infoSize =
+            LibraryFunction<decltype(&GetFileVersionInfoSizeW)>(library, "GetFileVersionInfoSizeW");
+        info = LibraryFunction<decltype(&GetFileVersionInfoW)>(library, "GetFileVersionInfoW");
+        query = LibraryFunction<decltype(&VerQueryValueW)>(library, "VerQueryValueW");
+    }
+
+    bool IsComplete() const { return infoSize != nullptr && info != nullptr && query != nullptr; }
+
+    decltype(&GetFileVersionInfoSizeW) infoSize = nullptr;
+    decltype(&GetFileVersionInfoW) info = nullptr;
+    decltype(&VerQueryValueW) query = nullptr;
+
+private:
+    MLibraryHandle library;
+};
+
+} // namespace
 
 // The value is looked up under each translation the resource lists, in their order; the first
 // one that has the key gives it.
 template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromVersionInfo(const wchar_t* key) {
+    const VersionFunctions version;
+    if (!version.IsComplete()) {
+        throw MStringExException(0);
+    }
     MemoryPH<wchar_t, 0> path(40000);
     const DWORD pathLength = GetModuleFileNameW(nullptr, path.data, path.count.Value());
     if (pathLength == 0 || pathLength >= path.count.Value()) {
         throw MStringExException(0);
     }
     DWORD unused = 0;
-    const DWORD size = GetFileVersionInfoSizeW(path.data, &unused);
+    const DWORD size = version.infoSize(path.data, &unused);
     if (size == 0) {
         throw MStringExException(0);
     }
     MemoryPH<unsigned char, 1> versionData(size);
-    if (!GetFileVersionInfoW(path.data, 0, size, versionData.data)) {
+    if (!version.info(path.data, 0, size, versionData.data)) {
         throw MStringExException(0);
     }
 
     void* translations = nullptr;
     UINT translationBytes = 0;
-    if (!VerQueryValueW(versionData.data, L"\\VarFileInfo\\Translation", &translations,
-                        &translationBytes) ||
+    if (!version.query(versionData.data, L"\\VarFileInfo\\Translation", &translations,
+                       &translationBytes) ||
         translations == nullptr) {
         translationBytes = 0;
     }
@@ -32,8 +65,7 @@ template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromVersionInfo(const wchar_t
                                        translation[2 * i + 1], key);
         void* value = nullptr;
         UINT valueLength = 0;
-        if (VerQueryValueW(versionData.data, query.data, &value, &valueLength) &&
-            value != nullptr) {
+        if (version.query(versionData.data, query.data, &value, &valueLength) && value != nullptr) {
             return FromBuffer(ShellMemory<wchar_t>(valueLength, static_cast<wchar_t*>(value)));
         }
     }

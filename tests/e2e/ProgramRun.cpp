@@ -106,8 +106,16 @@ void ProgramRunTest::RemoveOwnFiles() {
     FindClose(search);
 }
 
+std::wstring ProgramRunTest::ProgramPath() {
+    return FromHostPath("TORNQUILL_PROGRAM");
+}
+
 void ProgramRunTest::Start() {
-    program.emplace(FromHostPath("TORNQUILL_PROGRAM"));
+    Start(ProgramPath());
+}
+
+void ProgramRunTest::Start(const std::wstring& programPath) {
+    program.emplace(programPath);
     ASSERT_TRUE(program->IsStarted());
     driver::WindowQuery query = ProgramWindows();
     query.className = driver::dialogClass;

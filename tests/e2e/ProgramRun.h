@@ -30,6 +30,10 @@ protected:
     // Starts the program; the test fails at once when its main dialog does not
     // appear.
     void Start();
+    // The same with a copy of the program, given by its full path.
+    void Start(const std::wstring& programPath);
+    // The program under test.
+    static std::wstring ProgramPath();
 
     HWND MainDialog() const { return mainDialog; }
     driver::WindowQuery ProgramWindows() const;

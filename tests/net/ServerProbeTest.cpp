@@ -2,6 +2,7 @@
 
 #include "TornquillConfig.h"
 #include "net/ServerProbe.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,10 @@ TEST_F(ServerProbeTest, ProbesExactlyTheHostOfTheAddress) {
         {vendorHost + L":80", true},
         {unknownHost + L"/" + vendorHost, false},
         {L"http://" + unknownHost, false},
+        // The resolver would answer an empty name with the local machine.
+        {L"http:///Products/Veltrane/2012/Download.aspx", false},
+        {L"/" + vendorHost, false},
+        {L"", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.address));
@@ -85,6 +90,21 @@ TEST_F(ServerProbeTest, TakesTheEchoFunctionsFromWhereTheyAre) {
         EXPECT_EQ(c.reachable, outcome.reachable);
         EXPECT_EQ(c.reachable ? 1u : 0u, outcome.echoes);
     }
+}
+
+// A router that cannot reach the host answers the echo with an error status: no answer from the
+// host, so every attempt is made and the host is not reachable.
+TEST_F(ServerProbeTest, AnErrorReplyIsNoAnswer) {
+    wchar_t folder[MAX_PATH];
+    ASSERT_NE(0u, GetSystemDirectoryW(folder, MAX_PATH));
+    const std::wstring installed = std::wstring(folder) + L"\\tornquill-router-icmp.dll";
+    ASSERT_TRUE(CopyFileW(driver::BesideThisProgram(L"RouterAnswersIcmp.dll").c_str(),
+                          installed.c_str(), FALSE));
+    const Outcome outcome =
+        Probe(L"http://" + vendorHost, {L"tornquill-router-icmp.dll", L"NoSuchIcmp.dll"});
+    DeleteFileW(installed.c_str());
+    EXPECT_FALSE(outcome.reachable);
+    EXPECT_EQ(4u, outcome.echoes);
 }
 
 } // namespace
