@@ -210,14 +210,19 @@ bool DemoRun::Follow() {
         if (lastView.VerifyingMidway()) {
             const DialogView before = lastView;
             Shoot(L"verifying");
-            const bool midway = ViewDialog().VerifyingMidway();
+            const DialogView after = ViewDialog();
             report.Line(L"verifying", L"seen");
-            report.Line(L"verifying-shot", Grouped(*before.received) + L" out of " +
-                                               Grouped(*before.total) + L" bytes" +
-                                               (midway ? L"" : L", over while it was taken"));
+            report.Line(L"verifying-shot", after.VerifyingMidway()
+                                               ? L"between " + Grouped(*before.received) +
+                                                     L" and " + Grouped(*after.received) +
+                                                     L" out of " + Grouped(*after.total) + L" bytes"
+                                               : L"from " + Grouped(*before.received) +
+                                                     L" out of " + Grouped(*before.total) +
+                                                     L" bytes on; over while it was taken");
         } else {
             report.Line(L"verifying", L"seen");
-            report.Line(L"verifying-shot", L"none: over before a report from its middle");
+            report.Line(L"verifying-shot",
+                        L"nowhere in its middle: over before a count between 0 and the size");
         }
     }
 
