@@ -44,9 +44,10 @@ build_one() {
     cmake --build "$root/build/$arch" -j "$(nproc)"
 }
 
+# The x86_64 tree's product tests check the i686 tree's program.
 build_all() {
     build_one i686
-    build_one x86_64 -DVENDOR_HOST="$TEST_HOST"
+    build_one x86_64 -DVENDOR_HOST="$TEST_HOST" -DTORNQUILL_PRODUCT="$root/build/i686/Tornquill.exe"
 }
 
 # run_in_namespace NAME command...: runs the command as root in a new network namespace whose
