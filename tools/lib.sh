@@ -293,7 +293,7 @@ I686_TESTS="$root/build/i686-tests"
 
 stop_i686_wineservers() {
     local prefix
-    for prefix in wineprefix wineprefix-wow64; do
+    for prefix in wineprefix wineprefix-win32; do
         WINEPREFIX="$I686_TESTS/$prefix" /usr/lib/wine/wineserver -k >/dev/null 2>&1 || true
     done
 }
