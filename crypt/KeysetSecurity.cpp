@@ -13,7 +13,7 @@ const DWORD containerAccess = GENERIC_READ | GENERIC_WRITE | GENERIC_EXECUTE;
 SECURITY_DESCRIPTOR EmptyDescriptor() {
     SECURITY_DESCRIPTOR descriptor;
     if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION)) {
-        throw MCryptException(8, GetLastError());
+        throw MCryptException(MCryptException::callFailed, GetLastError());
     }
     return descriptor;
 }
@@ -23,7 +23,7 @@ PSID AuthenticatedUsers() {
     PSID sid = nullptr;
     if (!AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_AUTHENTICATED_USER_RID, 0, 0, 0, 0, 0,
                                   0, 0, &sid)) {
-        throw MCryptException(8, GetLastError());
+        throw MCryptException(MCryptException::callFailed, GetLastError());
     }
     return sid;
 }
@@ -37,13 +37,13 @@ KeysetSecurity::KeysetSecurity()
     if (!InitializeAcl(list, acl.SizeAsDword(), ACL_REVISION) ||
         !AddAccessAllowedAce(list, ACL_REVISION, containerAccess, authenticatedUsers.Get()) ||
         !SetSecurityDescriptorDacl(&descriptor, TRUE, list, FALSE)) {
-        throw MCryptException(8, GetLastError());
+        throw MCryptException(MCryptException::callFailed, GetLastError());
     }
 }
 
 void KeysetSecurity::ApplyTo(HCRYPTPROV provider) const {
     if (!CryptSetProvParam(provider, PP_KEYSET_SEC_DESCR,
                            reinterpret_cast<const BYTE*>(&descriptor), DACL_SECURITY_INFORMATION)) {
-        throw MCryptException(8, GetLastError());
+        throw MCryptException(MCryptException::callFailed, GetLastError());
     }
 }

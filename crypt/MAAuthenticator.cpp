@@ -18,7 +18,7 @@ public:
     explicit SavedPosition(HANDLE file) : file(file), pending(false) {
         LARGE_INTEGER zero = {};
         if (!SetFilePointerEx(file, zero, &position, FILE_CURRENT)) {
-            throw MCryptException(8, GetLastError());
+            throw MCryptException(MCryptException::callFailed, GetLastError());
         }
         pending = true;
     }
@@ -33,7 +33,7 @@ public:
     void Restore() {
         pending = false;
         if (!SetFilePointerEx(file, position, nullptr, FILE_BEGIN)) {
-            throw MCryptException(8, GetLastError());
+            throw MCryptException(MCryptException::callFailed, GetLastError());
         }
     }
 
@@ -50,14 +50,14 @@ void RefuseBeyondAscii(const MStringEx<wchar_t>& text) {
     const std::uint32_t length = text.Length().Value();
     for (std::uint32_t i = 0; i < length; ++i) {
         if (text.data[i] > 0x7F) {
-            throw MAtomException(10, ERROR_INVALID_DATA);
+            throw MAtomException(MAtomException::notHexadecimal);
         }
     }
 }
 
 void Check(BOOL succeeded) {
     if (!succeeded) {
-        throw MCryptException(8, GetLastError());
+        throw MCryptException(MCryptException::callFailed, GetLastError());
     }
 }
 
@@ -78,7 +78,7 @@ MStringEx<wchar_t> MAAuthenticator::MAAuthAlgHash::Name() const {
     case CALG_SHA1:
         return MStringEx<wchar_t>(L"SHA");
     default:
-        throw MCryptException(15);
+        throw MCryptException(MCryptException::unnamedHashAlgorithm);
     }
 }
 

@@ -13,7 +13,7 @@ void MAsymmetric::GenerateKey() {
         static_cast<DWORD>(keyLength.Bits()) << 16 | CRYPT_EXPORTABLE | CRYPT_NO_SALT;
     HCRYPTKEY generated = 0;
     if (!CryptGenKey(Provider(), AT_SIGNATURE, flags, &generated)) {
-        throw MCryptException(8, GetLastError());
+        throw MCryptException(MCryptException::callFailed, GetLastError());
     }
     key = generated;
 }

@@ -22,7 +22,7 @@ bool MCryptBase::KeyLengthBase::Accepts(std::uint32_t length) const {
 void MCryptBase::KeyLengthBase::Increase() {
     const std::uint16_t longer = static_cast<std::uint16_t>(bits + Step());
     if (!Accepts(longer)) {
-        throw MCryptException(7);
+        throw MCryptException(MCryptException::invalidKeyLength);
     }
     bits = longer;
 }
@@ -30,7 +30,7 @@ void MCryptBase::KeyLengthBase::Increase() {
 // The whole argument is checked: a length beyond 16 bits must not pass as its low half.
 void MCryptBase::KeyLengthBase::SetBits(std::uint32_t newBits) {
     if (!Accepts(newBits)) {
-        throw MCryptException(7);
+        throw MCryptException(MCryptException::invalidKeyLength);
     }
     bits = static_cast<std::uint16_t>(newBits);
 }
@@ -39,7 +39,7 @@ MCryptBase::MCryptBase(const MStringEx<wchar_t>& containerName)
     : provider(), providerType(PROV_RSA_FULL) {
     provider = AcquireProvider(containerName.data, providerType);
     if (!provider.IsValid()) {
-        throw MCryptException(0);
+        throw MCryptException(MCryptException::noProviderContext);
     }
 }
 

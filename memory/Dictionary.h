@@ -41,7 +41,7 @@ private:
         this->ForEach(
             [&](const Pair<K, V>& held) { present = present || SameKey(held.key, pair.key); });
         if (present) {
-            throw DictionaryException(2);
+            throw DictionaryException(DictionaryException::duplicateKey);
         }
     }
 

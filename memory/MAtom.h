@@ -106,7 +106,7 @@ template <class T> bool MAtom<T>::operator==(const MAtom& src) const {
         return true;
     }
     if (data == nullptr || src.data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     return std::memcmp(data, src.data, SizeOf(count)) == 0;
 }
@@ -119,13 +119,13 @@ void MAtom<T>::CheckedCopy(const MUnits& dstPos, const MAtom& src, const MUnits&
         return;
     }
     if (dstPos + n > count) {
-        throw MAtomException(6, 0);
+        throw MAtomException(MAtomException::destinationOverrun);
     }
     if (srcPos + n > src.count) {
-        throw MAtomException(7, 0);
+        throw MAtomException(MAtomException::sourceOverrun);
     }
     if (data == nullptr || src.data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     std::memmove(data + dstPos.Value(), src.data + srcPos.Value(), SizeOf(n));
 }
@@ -187,16 +187,16 @@ MAtom<T>& MAtom<T>::Copy(MUnits& dstPos, bool advanceDst, const MAtom& src, MUni
 
 template <class T> MAtom<T>& MAtom<T>::Shift(const MUnits& n, bool forward, bool keepCount) {
     if (IsOwner()) {
-        throw MAtomException(5, 0);
+        throw MAtomException(MAtomException::wrongKindOfBlock);
     }
     if (data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     const MUnits length = n;
     if (forward) {
         if (!keepCount) {
             if (length > count) {
-                throw MAtomException(1, 0);
+                throw MAtomException(MAtomException::beyondElements);
             }
             count -= length;
         }
@@ -212,7 +212,7 @@ template <class T> MAtom<T>& MAtom<T>::Shift(const MUnits& n, bool forward, bool
 
 template <class T> MAtom<T>& MAtom<T>::Truncate(const MUnits& n) {
     if (n > count) {
-        throw MAtomException(1, 0);
+        throw MAtomException(MAtomException::beyondElements);
     }
     count = n;
     return *this;
@@ -221,7 +221,7 @@ template <class T> MAtom<T>& MAtom<T>::Truncate(const MUnits& n) {
 template <class T> long double MAtom<T>::Fingerprint() const {
     const std::uint64_t size = count.ByteCount<T>();
     if (size != 0 && data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(data);
     long double sum = 0.0L;
@@ -234,22 +234,22 @@ template <class T> long double MAtom<T>::Fingerprint() const {
 
 template <class T> void MAtom<T>::RequireData() const {
     if (data == nullptr && count != 0) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
 }
 
 template <class T> void MAtom<T>::ThrowIfFailed(DWORD error) {
     if (error != ERROR_SUCCESS) {
-        throw MAtomException(4, error);
+        throw MAtomException(MAtomException::fileOperationFailed, error);
     }
 }
 
 template <class T> void MAtom<T>::LoadFromResource(HMODULE module, const wchar_t* type, WORD id) {
     if (!IsOwner()) {
-        throw MAtomException(5, 0);
+        throw MAtomException(MAtomException::wrongKindOfBlock);
     }
     if (type == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     Clear();
     if (module == nullptr) {
@@ -321,7 +321,7 @@ bool MAtom<T>::SaveFileEx(const wchar_t* file, DWORD creationDisposition, DWORD 
 template <class T> void MAtom<T>::WriteFromStart(HANDLE file) {
     BlockFile target(file);
     if (!target.IsValid()) {
-        throw MAtomException(3, ERROR_INVALID_HANDLE);
+        throw MAtomException(MAtomException::invalidFileHandle);
     }
     RequireData();
     ThrowIfFailed(target.Seek(FILE_BEGIN));
@@ -331,7 +331,7 @@ template <class T> void MAtom<T>::WriteFromStart(HANDLE file) {
 template <class T> bool MAtom<T>::AppendTo(HANDLE file) {
     BlockFile target(file);
     if (!target.IsValid()) {
-        throw MAtomException(3, ERROR_INVALID_HANDLE);
+        throw MAtomException(MAtomException::invalidFileHandle);
     }
     RequireData();
     ThrowIfFailed(target.Seek(FILE_END));
@@ -342,7 +342,7 @@ template <class T> bool MAtom<T>::AppendTo(HANDLE file) {
 template <class T> bool MAtom<T>::AppendFile(const wchar_t* file) {
     BlockFile target(file, GENERIC_WRITE, 0, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL);
     if (!target.IsValid()) {
-        throw MAtomException(3, ERROR_INVALID_HANDLE);
+        throw MAtomException(MAtomException::invalidFileHandle);
     }
     return AppendTo(target.Handle());
 }
@@ -350,7 +350,7 @@ template <class T> bool MAtom<T>::AppendFile(const wchar_t* file) {
 template <class T> bool MAtom<T>::WriteTo(HANDLE file) {
     BlockFile target(file);
     if (!target.IsValid()) {
-        throw MAtomException(3, ERROR_INVALID_HANDLE);
+        throw MAtomException(MAtomException::invalidFileHandle);
     }
     RequireData();
     ThrowIfFailed(target.Write(data, count.ByteCount<T>()));
@@ -379,7 +379,7 @@ template <class T>
 void MAtom<T>::Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen,
                     bool openErrorKept, bool wholeFile) {
     if (!IsOwner()) {
-        throw MAtomException(5, 0);
+        throw MAtomException(MAtomException::wrongKindOfBlock);
     }
     const MUnits most = maxCount;
     if (keepOpen != nullptr) {
@@ -389,23 +389,26 @@ void MAtom<T>::Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpe
     Clear();
     BlockFile source(file, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
     if (!source.IsValid()) {
-        throw MAtomException(3, openErrorKept ? source.OpenError() : ERROR_INVALID_HANDLE);
+        if (openErrorKept) {
+            throw MAtomException(MAtomException::fileNotOpened, source.OpenError());
+        }
+        throw MAtomException(MAtomException::invalidFileHandle);
     }
     std::uint64_t fileSize = 0;
     ThrowIfFailed(source.Size(fileSize));
     if (fileSize % sizeof(T) != 0) {
-        throw MAtomException(5, 0);
+        throw MAtomException(MAtomException::partialElement);
     }
     // Compared in 64 bits: a file of 4 GiB or more must not pass for its low 32 bits.
     const std::uint64_t elements = fileSize / sizeof(T);
     if (wholeFile && elements > most.Value()) {
-        throw MUnitException(7);
+        throw MUnitException(MUnitException::exceedsDword);
     }
     SetCount(elements < most.Value() ? MUnits::FromSize(elements) : most);
     const DWORD error = source.Read(data, count.ByteCount<T>());
     if (error != ERROR_SUCCESS) {
         Clear();
-        throw MAtomException(4, error);
+        throw MAtomException(MAtomException::fileOperationFailed, error);
     }
     if (keepOpen != nullptr) {
         *keepOpen = source.Release();
@@ -417,7 +420,7 @@ void MAtom<T>::Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpe
 template <class T> void MAtom<T>::ReadFrom(HANDLE& handle) {
     BlockFile source(handle);
     if (!source.IsValid()) {
-        throw MAtomException(3, ERROR_INVALID_HANDLE);
+        throw MAtomException(MAtomException::invalidFileHandle);
     }
     std::uint64_t size = 0;
     std::uint64_t position = 0;
@@ -426,7 +429,7 @@ template <class T> void MAtom<T>::ReadFrom(HANDLE& handle) {
     const std::uint64_t remaining = position < size ? size - position : 0;
     if (remaining < count.ByteCount<T>()) {
         if (remaining % sizeof(T) != 0) {
-            throw MAtomException(5, 0);
+            throw MAtomException(MAtomException::partialElement);
         }
         const MUnits rest = MUnits::FromSize(remaining / sizeof(T));
         if (IsOwner()) {
@@ -443,7 +446,7 @@ template <class T> void MAtom<T>::ReadFrom(HANDLE& handle) {
 // process heap.
 template <class T> void Swap(MAtom<T>& a, MAtom<T>& b) {
     if (a.IsShell() != b.IsShell()) {
-        throw MAtomException(5, 0);
+        throw MAtomException(MAtomException::wrongKindOfBlock);
     }
     std::swap(a.data, b.data);
     std::swap(a.count, b.count);

@@ -128,7 +128,7 @@ template <class T> bool MMemory<T>::operator==(const MMemory& src) const {
 template <class T> void MMemory<T>::AppendCopies(const MMemory& src, unsigned times) {
     const std::uint64_t total = size + static_cast<std::uint64_t>(times) * src.size;
     if (total > 0xFFFFFFFFu) {
-        throw MUnitException(2);
+        throw MUnitException(MUnitException::additionOverflow);
     }
     const std::unique_ptr<MMemory> old = Clone();
     const MMemory& source = &src == this ? *old : src;
@@ -144,14 +144,14 @@ template <class T> void MMemory<T>::AppendCopies(const MMemory& src, unsigned ti
 
 template <class T> void MMemory<T>::SetCountOnly(MemUnits n) {
     if (n.Bytes() > size) {
-        throw MAtomException(1, 0);
+        throw MAtomException(MAtomException::beyondElements);
     }
     size = static_cast<std::uint32_t>(n.Bytes());
 }
 
 template <class T> void MMemory<T>::Shrink(MemUnits n) {
     if (n.Bytes() > size) {
-        throw MUnitException(4);
+        throw MUnitException(MUnitException::subtractionBelowZero);
     }
     size -= static_cast<std::uint32_t>(n.Bytes());
 }
@@ -240,7 +240,7 @@ template <class T>
 void MMemory<T>::BlockChecksums(MMemory<double>& out, const MemUnits& blockUnits) const {
     const std::uint64_t blockBytes = blockUnits.Bytes();
     if (blockBytes == 0) {
-        throw MUnitException(6);
+        throw MUnitException(MUnitException::divisionByZero);
     }
     const std::uint64_t blocks = (size + blockBytes - 1) / blockBytes;
     out.SetCount(typename MMemory<double>::MemUnits(static_cast<std::uint32_t>(blocks)));

@@ -65,7 +65,7 @@ MMemoryPH<T, F>::MMemoryPH(const MMemory<T>& src) : MMemoryPH(src.size) {
 template <class T, DWORD F> unsigned char* MMemoryPH<T, F>::Allocate(std::uint32_t bytes) const {
     void* buffer = HeapAlloc(heap, F, bytes);
     if (buffer == nullptr) {
-        throw MAtomException(8, ERROR_NOT_ENOUGH_MEMORY);
+        throw MAtomException(MAtomException::heapExhausted);
     }
     return static_cast<unsigned char*>(buffer);
 }
@@ -121,7 +121,7 @@ void MMemoryPH<T, F>::InsertChecksum(const MemUnits& start, const MemUnits& leng
     const typename MMemory<T>::ChecksumPlace place = this->PlaceOf(start, length, offset);
     const std::uint64_t grown = static_cast<std::uint64_t>(this->size) + sizeof(double);
     if (place.position > this->size || place.windowStart + place.windowLength > grown) {
-        throw MAtomException(1, 0);
+        throw MAtomException(MAtomException::beyondElements);
     }
     const std::uint32_t bytes = MUnits::FromSize(grown).Value();
     unsigned char* buffer = Allocate(bytes);

@@ -12,7 +12,7 @@ public:
 
     T* Get() const {
         if (object == nullptr) {
-            throw MSmartPtrError(0);
+            throw MSmartPtrError(MSmartPtrError::emptyPointer);
         }
         return object;
     }

@@ -8,28 +8,28 @@ const std::uint32_t largest = 0xFFFFFFFFu;
 
 MUnits MUnits::FromSize(std::uint64_t n) {
     if (n > largest) {
-        throw MUnitException(7);
+        throw MUnitException(MUnitException::exceedsDword);
     }
     return MUnits(static_cast<std::uint32_t>(n));
 }
 
 DWORD MUnits::ToDword(std::uint64_t n) {
     if (n > largest) {
-        throw MUnitException(7);
+        throw MUnitException(MUnitException::exceedsDword);
     }
     return static_cast<DWORD>(n);
 }
 
 MUnits& MUnits::operator++() {
     if (value++ == largest) {
-        throw MUnitException(0);
+        throw MUnitException(MUnitException::incrementOfLargest);
     }
     return *this;
 }
 
 MUnits& MUnits::operator--() {
     if (value-- == 0) {
-        throw MUnitException(1);
+        throw MUnitException(MUnitException::decrementOfZero);
     }
     return *this;
 }
@@ -48,7 +48,7 @@ MUnits MUnits::operator--(int) {
 
 MUnits& MUnits::operator+=(const MUnits& b) {
     if (b.value > largest - value) {
-        throw MUnitException(2);
+        throw MUnitException(MUnitException::additionOverflow);
     }
     value += b.value;
     return *this;
@@ -56,7 +56,7 @@ MUnits& MUnits::operator+=(const MUnits& b) {
 
 MUnits& MUnits::operator-=(const MUnits& b) {
     if (value < b.value) {
-        throw MUnitException(4);
+        throw MUnitException(MUnitException::subtractionBelowZero);
     }
     value -= b.value;
     return *this;
@@ -64,10 +64,10 @@ MUnits& MUnits::operator-=(const MUnits& b) {
 
 MUnits operator/(const MUnits& a, const MUnits& b) {
     if (b.value == 0) {
-        throw MUnitException(6);
+        throw MUnitException(MUnitException::divisionByZero);
     }
     if (a.value % b.value != 0) {
-        throw MUnitException(5);
+        throw MUnitException(MUnitException::inexactDivision);
     }
     return MUnits(a.value / b.value);
 }

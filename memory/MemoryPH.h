@@ -74,19 +74,19 @@ template <class T, int Z> T* MemoryPH<T, Z>::Allocate(const MUnits& n) const {
     const std::uint64_t bytes = n.ByteCount<T>();
     if constexpr (sizeof(SIZE_T) < sizeof(std::uint64_t)) {
         if (bytes > static_cast<SIZE_T>(-1)) {
-            throw MAtomException(8, ERROR_NOT_ENOUGH_MEMORY);
+            throw MAtomException(MAtomException::heapExhausted);
         }
     }
     void* buffer = HeapAlloc(heap, allocationFlags, static_cast<SIZE_T>(bytes));
     if (buffer == nullptr) {
-        throw MAtomException(8, ERROR_NOT_ENOUGH_MEMORY);
+        throw MAtomException(MAtomException::heapExhausted);
     }
     return static_cast<T*>(buffer);
 }
 
 template <class T, int Z> T* MemoryPH<T, Z>::Duplicate(const MAtom<T>& src) const {
     if (src.count != 0 && src.data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     T* buffer = Allocate(src.count);
     if (src.count != 0) {
@@ -129,7 +129,7 @@ template <class T, int Z> MemoryPH<T, Z>& MemoryPH<T, Z>::AssignFrom(const MAtom
 
 template <class T, int Z> MemoryPH<T, Z>& MemoryPH<T, Z>::Clear() {
     if (this->data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     Replace(Allocate(0), 0);
     return *this;

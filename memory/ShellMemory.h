@@ -37,7 +37,7 @@ private:
 
 template <class T> ShellMemory<T>::ShellMemory(const MUnits& n, T* p) : MAtom<T>(p, n) {
     if (p == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
 }
 
@@ -46,13 +46,13 @@ template <class U>
 ShellMemory<T>::ShellMemory(const MAtom<U>& src) : MAtom<T>(reinterpret_cast<T*>(src.data), 0) {
     const std::uint64_t bytes = src.count.template ByteCount<U>();
     if (bytes % sizeof(T) != 0) {
-        throw MUnitException(5);
+        throw MUnitException(MUnitException::inexactDivision);
     }
     if (bytes / sizeof(T) > 0xFFFFFFFFu) {
-        throw MUnitException(2);
+        throw MUnitException(MUnitException::additionOverflow);
     }
     if (this->data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     this->count = MUnits(static_cast<std::uint32_t>(bytes / sizeof(T)));
 }
@@ -63,16 +63,16 @@ ShellMemory<T>::ShellMemory(const MAtom<U>& src, const MUnits& offset, const MUn
     : MAtom<T>(reinterpret_cast<T*>(src.data), length) {
     static_assert(sizeof(U) == sizeof(T), "a slice keeps the element size");
     if (offset + length > src.count) {
-        throw MAtomException(7, 0);
+        throw MAtomException(MAtomException::sourceOverrun);
     }
     if (this->data == nullptr) {
-        throw MAtomException(0, 0);
+        throw MAtomException(MAtomException::nullPointer);
     }
     this->data += offset.Value();
 }
 
 template <class T> ShellMemory<T>& ShellMemory<T>::operator=(const MAtom<T>&) {
-    throw MAtomException(2, 0);
+    throw MAtomException(MAtomException::viewAllocation);
 }
 
 template <class T> ShellMemory<T>& ShellMemory<T>::Clear() {
@@ -85,14 +85,14 @@ template <class T> ShellMemory<T>& ShellMemory<T>::Clear() {
 // refuse to touch it.
 template <class T> ShellMemory<T>& ShellMemory<T>::SetCount(const MUnits& n) {
     if (this->data != nullptr) {
-        throw MAtomException(2, 0);
+        throw MAtomException(MAtomException::viewAllocation);
     }
     this->count = n;
     return *this;
 }
 
 template <class T> ShellMemory<T>& ShellMemory<T>::AssignFrom(const MAtom<T>&) {
-    throw MAtomException(2, 0);
+    throw MAtomException(MAtomException::viewAllocation);
 }
 
 template <class T> void ShellMemory<T>::Attach(const MAtom<T>& src) {

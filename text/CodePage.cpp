@@ -16,7 +16,7 @@ int SystemConversion(const wchar_t* text, int units, char* out, int room) {
 // code unit converts to at least one byte.
 std::uint32_t Produced(int bytes) {
     if (bytes <= 0) {
-        throw MUnitException(4);
+        throw MUnitException(MUnitException::subtractionBelowZero);
     }
     return static_cast<std::uint32_t>(bytes);
 }
@@ -32,7 +32,7 @@ MStringEx<char> ToNarrow(const MStringEx<wchar_t>& text) {
 MStringEx<char> ToNarrowWith(const MStringEx<wchar_t>& text, NarrowConversion convert,
                              std::uint32_t chunkUnits) {
     if (chunkUnits == 0) {
-        throw MUnitException(6);
+        throw MUnitException(MUnitException::divisionByZero);
     }
     const std::uint32_t units = text.count.Value();
     MUnits total;
@@ -45,7 +45,7 @@ MStringEx<char> ToNarrowWith(const MStringEx<wchar_t>& text, NarrowConversion co
     MUnits written;
     for (std::uint32_t done = 0; done < units;) {
         if (written >= result.count) {
-            throw MAtomException(1, 0);
+            throw MAtomException(MAtomException::beyondElements);
         }
         const std::uint32_t chunk = std::min(units - done, chunkUnits);
         const std::uint32_t room = (result.count - written).Value();
@@ -55,7 +55,7 @@ MStringEx<char> ToNarrowWith(const MStringEx<wchar_t>& text, NarrowConversion co
         done += chunk;
     }
     if (written != result.count) {
-        throw MUnitException(4);
+        throw MUnitException(MUnitException::subtractionBelowZero);
     }
     return result;
 }

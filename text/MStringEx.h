@@ -191,7 +191,7 @@ template <class T> MUnits MStringEx<T>::TextLength(const T* text) {
     }
     // The count includes the terminator, so the largest count leaves no room for a character.
     if (n >= 0xFFFFFFFFu) {
-        throw MUnitException(2);
+        throw MUnitException(MUnitException::additionOverflow);
     }
     return MUnits(static_cast<std::uint32_t>(n));
 }
@@ -279,7 +279,7 @@ template <class T> MStringEx<T>& MStringEx<T>::SetCount(const MUnits&) {
 
 template <class T> MStringEx<T>& MStringEx<T>::Truncate(const MUnits& n) {
     if (n > this->count) {
-        throw MAtomException(1, 0);
+        throw MAtomException(MAtomException::beyondElements);
     }
     TakeElements(ShellMemory<T>(n, this->data));
     return *this;
@@ -537,7 +537,7 @@ template <class T> MStringEx<T>& MStringEx<T>::InsertGroupSeparators(const MStri
     const std::uint64_t newLength =
         length.Value() + static_cast<std::uint64_t>(groups) * separatorLength.Value();
     if (newLength > 0xFFFFFFFFu) {
-        throw MUnitException(2);
+        throw MUnitException(MUnitException::additionOverflow);
     }
     MStringEx result = WithLength(static_cast<std::uint32_t>(newLength));
     const ShellMemory<T> separatorText(separatorLength, separator.data);
@@ -561,17 +561,17 @@ template <class T> std::uint32_t MStringEx<T>::DigitValue(T ch, std::int32_t rad
         if (ch == '0' || ch == '1') {
             return static_cast<std::uint32_t>(ch - '0');
         }
-        throw NumericDataException(L"Binary Data: Invalid Character.");
+        throw NumericDataException(NumericDataException::binaryInvalid);
     case 8:
         if (ch >= '0' && ch <= '7') {
             return static_cast<std::uint32_t>(ch - '0');
         }
-        throw NumericDataException(L"Octal Data: Invalid Character.");
+        throw NumericDataException(NumericDataException::octalInvalid);
     case 10:
         if (ch >= '0' && ch <= '9') {
             return static_cast<std::uint32_t>(ch - '0');
         }
-        throw NumericDataException(L"Decimal Data: Invalid Character.");
+        throw NumericDataException(NumericDataException::decimalInvalid);
     case 16:
         if (ch >= '0' && ch <= '9') {
             return static_cast<std::uint32_t>(ch - '0');
@@ -582,9 +582,9 @@ template <class T> std::uint32_t MStringEx<T>::DigitValue(T ch, std::int32_t rad
         if (ch >= 'a' && ch <= 'f') {
             return static_cast<std::uint32_t>(ch - 'a' + 10);
         }
-        throw NumericDataException(L"Hexadecimal Data: Invalid Character.");
+        throw NumericDataException(NumericDataException::hexadecimalInvalid);
     default:
-        throw NumericDataException(L"Invalid number base system.");
+        throw NumericDataException(NumericDataException::invalidBase);
     }
 }
 

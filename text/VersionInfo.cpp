@@ -34,21 +34,21 @@ private:
 template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromVersionInfo(const wchar_t* key) {
     const VersionFunctions version;
     if (!version.IsComplete()) {
-        throw MStringExException(0);
+        throw MStringExException(MStringExException::missingOrEmpty);
     }
     MemoryPH<wchar_t, 0> path(40000);
     const DWORD pathLength = GetModuleFileNameW(nullptr, path.data, path.count.Value());
     if (pathLength == 0 || pathLength >= path.count.Value()) {
-        throw MStringExException(0);
+        throw MStringExException(MStringExException::missingOrEmpty);
     }
     DWORD unused = 0;
     const DWORD size = version.infoSize(path.data, &unused);
     if (size == 0) {
-        throw MStringExException(0);
+        throw MStringExException(MStringExException::missingOrEmpty);
     }
     MemoryPH<unsigned char, 1> versionData(size);
     if (!version.info(path.data, 0, size, versionData.data)) {
-        throw MStringExException(0);
+        throw MStringExException(MStringExException::missingOrEmpty);
     }
 
     void* translations = nullptr;
@@ -69,5 +69,5 @@ template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromVersionInfo(const wchar_t
             return FromBuffer(ShellMemory<wchar_t>(valueLength, static_cast<wchar_t*>(value)));
         }
     }
-    throw MStringExException(0);
+    throw MStringExException(MStringExException::missingOrEmpty);
 }
