@@ -84,9 +84,16 @@ MStringEx<wchar_t> MAAuthenticator::MAAuthAlgHash::Name() const {
 
 MList<const MSmartPtr<MCryptBase::HashAlgId>> MAAuthenticator::MAAuthAlgHash::SupportedIds() const {
     using Owned = const MSmartPtr<HashAlgId>;
-    return MList<Owned>(
-        new Owned(new MAAuthAlgHash(CALG_SHA1)), new Owned(new MAAuthAlgHash(CALG_MD2)),
-        new Owned(new MAAuthAlgHash(CALG_MD4)), new Owned(new MAAuthAlgHash(CALG_MD5)), nullptr);
+    // One identifier at a time, each owned from its allocation on, so that a failed allocation
+    // loses nothing.
+    MList<Owned> ids;
+    for (const ALG_ID id : {CALG_SHA1, CALG_MD2, CALG_MD4, CALG_MD5}) {
+        MSmartPtr<HashAlgId> algorithm(new MAAuthAlgHash(id));
+        Owned* owner = new Owned(algorithm.Get());
+        algorithm.Release();
+        ids.Add(owner);
+    }
+    return ids;
 }
 
 MAAuthenticator::MAAuthenticator(const MStringEx<wchar_t>& containerName,

@@ -3,6 +3,7 @@
 #include "memory/MExceptions.h"
 #include "memory/MList.h"
 #include "memory/Pair.h"
+
 #include <type_traits>
 #include <utility>
 
@@ -32,30 +33,36 @@ template <class K, class V> class Dictionary : public MList<Pair<K, V>> {
 public:
     Dictionary() = default;
 
-    // Inserts the pairs up to the first null one.
+    // Inserts the pairs up to the first null one. The dictionary owns all of them from the call
+    // on: a duplicate key throws DictionaryException 2 and deletes the refused pair and those
+    // after it, with the pairs inserted before.
     template <class... More> explicit Dictionary(Pair<K, V>* pair, More... more) {
-        for (Pair<K, V>* inserted : std::initializer_list<Pair<K, V>*>{pair, more...}) {
-            if (inserted == nullptr) {
-                break;
-            }
-            Insert(inserted);
+        PendingItems<Pair<K, V>, 1 + sizeof...(More)> pending({pair, more...});
+        while (!pending.IsDone()) {
+            RefuseHeldKey(*pending.Peek());
+            this->Add(pending.Take());
         }
         this->BuildIndex();
     }
 
-    // Takes ownership of pair. A pair whose key is present already stays with the caller:
-    // DictionaryException 2, and the dictionary is unchanged.
+    // Takes ownership of pair, also when adding it fails. A pair whose key is present already
+    // stays with the caller: DictionaryException 2, and the dictionary is unchanged.
     void Insert(Pair<K, V>* pair) {
         if (pair == nullptr) {
             return;
         }
+        RefuseHeldKey(*pair);
+        this->Add(pair);
+    }
+
+private:
+    void RefuseHeldKey(const Pair<K, V>& pair) const {
         bool present = false;
         this->ForEach([&](const Pair<K, V>& held) {
-            present = present || dictionaryKeys::Same(held.key, pair->key);
+            present = present || dictionaryKeys::Same(held.key, pair.key);
         });
         if (present) {
             throw DictionaryException(2);
         }
-        this->Add(pair);
     }
 };

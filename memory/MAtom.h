@@ -93,7 +93,8 @@ protected:
 private:
     void CheckedCopy(const MUnits& dstPos, const MAtom& src, const MUnits& srcPos, const MUnits& n);
     void RequireData() const;
-    void Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen, bool openErrorKept);
+    void Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen, bool openErrorKept,
+              bool wholeFile);
     static void ThrowIfFailed(DWORD error);
 };
 
@@ -295,11 +296,16 @@ bool MAtom<T>::SaveFile(const wchar_t* file, DWORD flagsAndAttributes, DWORD* er
     return SaveFileEx(file, CREATE_ALWAYS, flagsAndAttributes, error);
 }
 
-// With an error pointer nothing is thrown for the file: *error receives ERROR_SUCCESS or the
-// reason of the failure (ERROR_WRITE_FAULT for a short write).
+// With an error pointer nothing is thrown: *error receives ERROR_SUCCESS or the reason of the
+// failure (ERROR_WRITE_FAULT for a short write, ERROR_INVALID_PARAMETER for a cleared view that
+// claims elements, for which no file is opened).
 template <class T>
 bool MAtom<T>::SaveFileEx(const wchar_t* file, DWORD creationDisposition, DWORD flagsAndAttributes,
                           DWORD* error) {
+    if (error != nullptr && data == nullptr && count != 0) {
+        *error = ERROR_INVALID_PARAMETER;
+        return false;
+    }
     RequireData();
     BlockFile target(file, GENERIC_WRITE, 0, creationDisposition, flagsAndAttributes);
     const DWORD result =
@@ -353,23 +359,25 @@ template <class T> bool MAtom<T>::WriteTo(HANDLE file) {
 
 template <class T>
 void MAtom<T>::LoadFile(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen) {
-    Load(file, maxCount, keepOpen, true);
+    Load(file, maxCount, keepOpen, true, false);
 }
 
 template <class T> void MAtom<T>::LoadFile(const wchar_t* file, HANDLE& handle) {
-    Load(file, 0xFFFFFFFFu, &handle, false);
+    Load(file, 0xFFFFFFFFu, &handle, false, true);
 }
 
 template <class T> void MAtom<T>::LoadFile(const wchar_t* file) {
-    Load(file, 0xFFFFFFFFu, nullptr, false);
+    Load(file, 0xFFFFFFFFu, nullptr, false, true);
 }
 
 // The block is emptied before the file is opened, so every failure leaves it empty. A handle
 // that the caller asked to keep is handed over only when the whole load succeeded; on failure the
 // file is closed and the caller's variable holds INVALID_HANDLE_VALUE.
+// A whole-file load of a file with more elements than a block can count throws MUnitException 7;
+// a load bounded by maxCount takes the first maxCount elements of any file.
 template <class T>
 void MAtom<T>::Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen,
-                    bool openErrorKept) {
+                    bool openErrorKept, bool wholeFile) {
     if (!IsOwner()) {
         throw MAtomException(5, 0);
     }
@@ -385,11 +393,15 @@ void MAtom<T>::Load(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpe
     }
     std::uint64_t fileSize = 0;
     ThrowIfFailed(source.Size(fileSize));
-    const MUnits bytes = static_cast<std::uint32_t>(fileSize);
-    if (bytes.Value() % sizeof(T) != 0) {
+    if (fileSize % sizeof(T) != 0) {
         throw MAtomException(5, 0);
     }
-    SetCount(MUnits::Min(MUnits::FromByteCount<T>(bytes), most));
+    // Compared in 64 bits: a file of 4 GiB or more must not pass for its low 32 bits.
+    const std::uint64_t elements = fileSize / sizeof(T);
+    if (wholeFile && elements > most.Value()) {
+        throw MUnitException(7);
+    }
+    SetCount(elements < most.Value() ? MUnits::FromSize(elements) : most);
     const DWORD error = source.Read(data, count.ByteCount<T>());
     if (error != ERROR_SUCCESS) {
         Clear();

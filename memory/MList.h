@@ -2,10 +2,33 @@
 
 #include <windows.h>
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <new>
 #include <utility>
+
+// Items handed to a container in one call, up to the first null one. Those not taken when the
+// call ends, because it threw, are deleted.
+template <class T, std::size_t N> class PendingItems {
+public:
+    explicit PendingItems(const std::array<T*, N>& items) : items(items), next(0) {}
+    PendingItems(const PendingItems&) = delete;
+    PendingItems& operator=(const PendingItems&) = delete;
+    ~PendingItems() {
+        while (!IsDone()) {
+            delete Take();
+        }
+    }
+
+    bool IsDone() const { return next == N || items[next] == nullptr; }
+    T* Peek() const { return items[next]; }
+    T* Take() { return items[next++]; }
+
+private:
+    std::array<T*, N> items;
+    std::size_t next;
+};
 
 // An owning, doubly linked list of items in the order they were added. Indexed reads go through
 // an array of the items that is built on the first indexed read after a change, so a list that is
@@ -14,17 +37,17 @@ template <class T> class MList {
 public:
     MList() : count(0), last(nullptr), first(nullptr), index(nullptr) {}
 
-    // Adds the items up to the first null one; the list owns them from then on.
+    // Adds the items up to the first null one. The list owns all of them from the call on: when
+    // adding one throws, the items not yet added are deleted too.
     template <class... More> explicit MList(T* item, More... more) : MList() {
-        for (T* added : std::initializer_list<T*>{item, more...}) {
-            if (added == nullptr) {
-                break;
-            }
-            Add(added);
+        PendingItems<T, 1 + sizeof...(More)> pending({item, more...});
+        while (!pending.IsDone()) {
+            Add(pending.Take());
         }
     }
 
     MList(const MList&) = delete;
+    MList(MList&& other) noexcept : MList() { Exchange(other); }
 
     // Copies of src's items in its order. They are made before the list lets go of its own items,
     // so a copy that throws leaves the list as it was, and a list assigned to itself keeps its
@@ -59,8 +82,15 @@ public:
         FreeIndex();
     }
 
+    // The list owns item from the call on: when its node cannot be allocated, item is deleted.
     void Add(T* item) {
-        Node* node = new Node{last, nullptr, item};
+        Node* node = nullptr;
+        try {
+            node = new Node{last, nullptr, item};
+        } catch (...) {
+            delete item;
+            throw;
+        }
         if (last == nullptr) {
             first = node;
         } else {

@@ -2,7 +2,7 @@
 
 #include "memory/MSmartPtr.h"
 #include "memory/ShellMemory.h"
-#include "net/NetHandles.h"
+#include "net/InternetCalls.h"
 #include "net/ServerProbe.h"
 
 #include <wininet.h>
@@ -50,6 +50,17 @@ std::uint64_t QueryContentLength(HINTERNET request) {
     return MStringEx<wchar_t>::FromBuffer(text).ToUInt64(contentLength) ? contentLength : 0;
 }
 
+// The final status, after the redirects that the platform followed: only success announces the
+// package. An error page is no package, whatever headers come with it, so none of it reaches the
+// file.
+bool IsSuccessStatus(HINTERNET request) {
+    DWORD status = 0;
+    DWORD length = sizeof(status);
+    return HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                          &length, nullptr) &&
+           status >= HTTP_STATUS_OK && status < HTTP_STATUS_AMBIGUOUS;
+}
+
 // A custom header is asked for by name: the name goes into the buffer that receives the value.
 bool QueryCustomHeader(HINTERNET request, MemoryPH<unsigned char, 0>& buffer, DWORD& length) {
     length = buffer.count.Value();
@@ -82,32 +93,23 @@ void QueryResponseHeaders(HINTERNET request, ResponseHeaders& responseHeaders) {
 
 // Streams the body into the file. Each read takes exactly what the platform has at hand; a
 // count of 0 is the end of the body.
-bool ReceiveBody(HINTERNET request, HANDLE packageFile, HWND progressWindow, UINT progressMessage,
-                 HANDLE cancelEvent, std::uint64_t contentLength) {
+bool ReceiveBody(InternetCalls& calls, HANDLE packageFile, HWND progressWindow,
+                 UINT progressMessage, HANDLE cancelEvent, std::uint64_t contentLength) {
     std::uint64_t bytesReceived = 0;
     for (;;) {
-        if (WaitForSingleObject(cancelEvent, 0) != WAIT_TIMEOUT) {
+        if (WaitForSingleObject(cancelEvent, 0) != WAIT_TIMEOUT || !calls.Receive()) {
             return false;
         }
-        DWORD available = 0;
-        if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+        const DWORD available = calls.Received().count.Value();
+        DWORD written = 0;
+        if (!WriteFile(packageFile, calls.Received().data, available, &written, nullptr) ||
+            written != available) {
             return false;
         }
-        {
-            MemoryPH<unsigned char, 0> buffer{MUnits(available)};
-            DWORD read = 0;
-            if (!InternetReadFile(request, buffer.data, available, &read) || read != available) {
-                return false;
-            }
-            DWORD written = 0;
-            if (!WriteFile(packageFile, buffer.data, available, &written, nullptr) ||
-                written != available) {
-                return false;
-            }
-            bytesReceived += available;
-            SendMessageW(progressWindow, progressMessage, reinterpret_cast<WPARAM>(&contentLength),
-                         reinterpret_cast<LPARAM>(&bytesReceived));
-        }
+        bytesReceived += available;
+        SendMessageW(progressWindow, progressMessage, reinterpret_cast<WPARAM>(&contentLength),
+                     reinterpret_cast<LPARAM>(&bytesReceived));
+        calls.ReleaseReceived();
         if (available == 0) {
             // A connection that the server closes early ends the body too; only the announced
             // length tells that the package is incomplete.
@@ -121,6 +123,14 @@ bool ReceiveBody(HINTERNET request, HANDLE packageFile, HWND progressWindow, UIN
 bool TransferPackage(MStringEx<wchar_t> address, const MStringEx<wchar_t>& headerBlock,
                      const MStringEx<wchar_t>& agent, HANDLE packageFile, HWND progressWindow,
                      UINT progressMessage, HANDLE cancelEvent, ResponseHeaders& responseHeaders) {
+    return TransferPackageWithin(serverSilenceLimit, address, headerBlock, agent, packageFile,
+                                 progressWindow, progressMessage, cancelEvent, responseHeaders);
+}
+
+bool TransferPackageWithin(DWORD silenceLimit, MStringEx<wchar_t> address,
+                           const MStringEx<wchar_t>& headerBlock, const MStringEx<wchar_t>& agent,
+                           HANDLE packageFile, HWND progressWindow, UINT progressMessage,
+                           HANDLE cancelEvent, ResponseHeaders& responseHeaders) {
     try {
         if (address.Find(MStringEx<wchar_t>(L"//")) < 0) {
             address = L"http://" + address;
@@ -128,20 +138,14 @@ bool TransferPackage(MStringEx<wchar_t> address, const MStringEx<wchar_t>& heade
         if (!IsServerReachable(HostPartOf(address))) {
             return false;
         }
-        const MInternetHandle internet(
-            InternetOpenW(agent.data, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-        if (!internet.IsValid()) {
+        InternetCalls calls(silenceLimit, cancelEvent);
+        if (!calls.OpenUrl(agent, address, headerBlock, requestFlags) ||
+            !IsSuccessStatus(calls.Request())) {
             return false;
         }
-        const MInternetHandle request(
-            InternetOpenUrlW(internet.Get(), address.data, headerBlock.data,
-                             headerBlock.Length().Value(), requestFlags, 0));
-        if (!request.IsValid()) {
-            return false;
-        }
-        const std::uint64_t contentLength = QueryContentLength(request.Get());
-        QueryResponseHeaders(request.Get(), responseHeaders);
-        return ReceiveBody(request.Get(), packageFile, progressWindow, progressMessage, cancelEvent,
+        const std::uint64_t contentLength = QueryContentLength(calls.Request());
+        QueryResponseHeaders(calls.Request(), responseHeaders);
+        return ReceiveBody(calls, packageFile, progressWindow, progressMessage, cancelEvent,
                            contentLength);
     } catch (...) {
         return false;

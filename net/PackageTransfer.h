@@ -18,8 +18,23 @@ using ResponseHeaders = Dictionary<MStringEx<wchar_t>, MemoryPH<unsigned char, 0
 // the next read. On return responseHeaders holds exactly those of the headers it names that the
 // response carried.
 //
+// A signalled cancelEvent also ends a wait for the server at once.
+//
 // True when the whole body was written: a body that ends before the length the server announced
-// is a failure. Never throws; the file stays open where the last write left it.
+// is a failure, and so is a final status other than success (2xx), whose body is not written. A
+// server that stays silent longer than serverSilenceLimit fails the transfer: the response
+// headers must arrive within that time of the request's start, and each next byte of the body
+// within that time of the one before. Never throws; the file stays open where the last write
+// left it.
 bool TransferPackage(MStringEx<wchar_t> address, const MStringEx<wchar_t>& headerBlock,
                      const MStringEx<wchar_t>& agent, HANDLE packageFile, HWND progressWindow,
                      UINT progressMessage, HANDLE cancelEvent, ResponseHeaders& responseHeaders);
+
+// Milliseconds.
+constexpr DWORD serverSilenceLimit = 30000;
+
+// TransferPackage with another limit of the server's silence.
+bool TransferPackageWithin(DWORD silenceLimit, MStringEx<wchar_t> address,
+                           const MStringEx<wchar_t>& headerBlock, const MStringEx<wchar_t>& agent,
+                           HANDLE packageFile, HWND progressWindow, UINT progressMessage,
+                           HANDLE cancelEvent, ResponseHeaders& responseHeaders);

@@ -52,6 +52,23 @@ public:
     bool IsEmpty() const override { return this->count == 1; }
     MStringEx& Clear() override;
 
+    // The block operations that take raw elements keep the terminator: the string becomes the
+    // elements up to the first zero, followed by a terminator, so an empty or unterminated source
+    // gives the empty or the whole text. numberBase is kept. A failed load leaves the empty
+    // string; a failed read leaves the text as it was.
+    MStringEx& operator=(const MAtom<T>& src) override;
+    MStringEx& operator=(const MemoryPH<T, 0>& src) override;
+    MStringEx& AssignFrom(const MAtom<T>& src) override;
+    // The content is lost, as for any block: n zero elements, that is the empty string.
+    MStringEx& SetCount(const MUnits& n) override;
+    // The first n elements, as above; n above the count throws MAtomException (1, 0).
+    MStringEx& Truncate(const MUnits& n) override;
+    void LoadFromResource(HMODULE module, const wchar_t* type, WORD id) override;
+    void LoadFile(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen) override;
+    void LoadFile(const wchar_t* file, HANDLE& handle) override;
+    void LoadFile(const wchar_t* file) override;
+    void ReadFrom(HANDLE& handle) override;
+
     // Write the text to a file, with or without its terminator; MAtomException when the file
     // cannot be opened or written. AppendToFile creates a missing file and writes at its end.
     virtual bool AppendToFile(const wchar_t* path, bool withTerminator);
@@ -129,7 +146,19 @@ private:
     template <class Removable> MStringEx& TrimLeftWhere(Removable removable);
     template <class Removable> MStringEx& TrimRightWhere(Removable removable);
     void TakeBuffer(MStringEx& other) { Swap<T>(*this, other); }
+    // The one rule by which raw elements become a string; see the block operations above.
+    void TakeElements(const MAtom<T>& raw);
+    // Index of the first zero element, or the count when there is none.
+    std::uint32_t TextEnd() const;
 };
+
+// Exchanging buffers with a block that is not a string would leave the string without its
+// terminator; strings exchange only with strings.
+template <class T> void Swap(MStringEx<T>& a, MStringEx<T>& b) {
+    Swap<T>(static_cast<MAtom<T>&>(a), static_cast<MAtom<T>&>(b));
+}
+template <class T> void Swap(MStringEx<T>& a, MAtom<T>& b) = delete;
+template <class T> void Swap(MAtom<T>& a, MStringEx<T>& b) = delete;
 
 template <> MStringEx<wchar_t> MStringEx<wchar_t>::Format(const wchar_t* format, ...);
 template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromResource(UINT id);
@@ -214,17 +243,98 @@ bool MStringEx<T>::SaveToFile(const wchar_t* path, bool withTerminator, DWORD cr
 }
 
 template <class T> MStringEx<T>& MStringEx<T>::Clear() {
-    this->SetCount(1);
+    MemoryPH<T, 0>::SetCount(1);
     this->data[0] = 0;
     numberBase = 10;
     return *this;
+}
+
+template <class T> std::uint32_t MStringEx<T>::TextEnd() const {
+    std::uint32_t n = 0;
+    while (n < this->count.Value() && this->data[n] != 0) {
+        ++n;
+    }
+    return n;
+}
+
+template <class T> void MStringEx<T>::TakeElements(const MAtom<T>& raw) {
+    MStringEx text = raw.count == 0 ? MStringEx() : FromBuffer(ShellMemory<T>(raw.count, raw.data));
+    TakeBuffer(text);
+}
+
+template <class T> MStringEx<T>& MStringEx<T>::operator=(const MAtom<T>& src) {
+    return AssignFrom(src);
+}
+
+template <class T> MStringEx<T>& MStringEx<T>::operator=(const MemoryPH<T, 0>& src) {
+    return AssignFrom(src);
+}
+
+template <class T> MStringEx<T>& MStringEx<T>::AssignFrom(const MAtom<T>& src) {
+    if (&src != this) {
+        TakeElements(src);
+    }
+    return *this;
+}
+
+template <class T> MStringEx<T>& MStringEx<T>::SetCount(const MUnits&) {
+    MStringEx empty;
+    TakeBuffer(empty);
+    return *this;
+}
+
+template <class T> MStringEx<T>& MStringEx<T>::Truncate(const MUnits& n) {
+    if (n > this->count) {
+        throw MAtomException(1, 0);
+    }
+    TakeElements(ShellMemory<T>(n, this->data));
+    return *this;
+}
+
+// Raw elements are loaded into a plain block and then taken by the string's rule. The string is
+// emptied first, so that a failed load leaves it empty as it leaves any block.
+template <class T>
+void MStringEx<T>::LoadFromResource(HMODULE module, const wchar_t* type, WORD id) {
+    MemoryPH<T, 0> raw;
+    SetCount(0);
+    raw.LoadFromResource(module, type, id);
+    TakeElements(raw);
+}
+
+template <class T>
+void MStringEx<T>::LoadFile(const wchar_t* file, const MUnits& maxCount, HANDLE* keepOpen) {
+    MemoryPH<T, 0> raw;
+    SetCount(0);
+    raw.LoadFile(file, maxCount, keepOpen);
+    TakeElements(raw);
+}
+
+template <class T> void MStringEx<T>::LoadFile(const wchar_t* file, HANDLE& handle) {
+    MemoryPH<T, 0> raw;
+    SetCount(0);
+    raw.LoadFile(file, handle);
+    TakeElements(raw);
+}
+
+template <class T> void MStringEx<T>::LoadFile(const wchar_t* file) {
+    MemoryPH<T, 0> raw;
+    SetCount(0);
+    raw.LoadFile(file);
+    TakeElements(raw);
+}
+
+// Reads as many elements as the string has, terminator included, or the rest of the file.
+template <class T> void MStringEx<T>::ReadFrom(HANDLE& handle) {
+    MemoryPH<T, 0> raw(this->count);
+    raw.ReadFrom(handle);
+    TakeElements(raw);
 }
 
 // A new buffer is obtained before the old one goes, so a failed allocation leaves the old text.
 template <class T> MStringEx<T>& MStringEx<T>::operator=(const MStringEx& src) {
     if (&src != this) {
         if (this->count != src.count) {
-            this->SetCount(src.count);
+            MemoryPH<T, 0>::SetCount(src.count);
         }
         this->CopyFrom(src);
         numberBase = src.numberBase;
@@ -326,9 +436,11 @@ template <class T> MStringEx<T> MStringEx<T>::Right(const MUnits& n) const {
     return result;
 }
 
+// The scans below stop at the first zero and never pass the end of the buffer.
 template <class T> MStringEx<T> MStringEx<T>::LeftOfChar(T ch) const {
+    const std::uint32_t end = TextEnd();
     std::uint32_t n = 0;
-    while (this->data[n] != 0 && this->data[n] != ch) {
+    while (n < end && this->data[n] != ch) {
         ++n;
     }
     return Left(n);
@@ -336,9 +448,10 @@ template <class T> MStringEx<T> MStringEx<T>::LeftOfChar(T ch) const {
 
 // Without a second '/' the count wraps to the largest value, and Right gives the whole text.
 template <class T> MStringEx<T> MStringEx<T>::AfterSecondSlash() const {
+    const std::uint32_t end = TextEnd();
     std::uint32_t i = 0;
     std::uint32_t slashes = 0;
-    while (this->data[i] != 0) {
+    while (i < end) {
         if (this->data[i] == '/' && ++slashes == 2) {
             break;
         }
@@ -351,7 +464,8 @@ template <class T> MStringEx<T> MStringEx<T>::AfterSecondSlash() const {
 template <class T> MStringEx<T> MStringEx<T>::Extension() const {
     std::uint32_t lastDot = 0;
     bool found = false;
-    for (std::uint32_t i = 0; this->data[i] != 0; ++i) {
+    const std::uint32_t end = TextEnd();
+    for (std::uint32_t i = 0; i < end; ++i) {
         if (this->data[i] == '.') {
             lastDot = i;
             found = true;

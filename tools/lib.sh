@@ -98,3 +98,34 @@ wait_for_display() {
     echo "Xvfb did not start on :$1" >&2
     return 1
 }
+
+# The size of the virtual X screen and of the Wine desktop that the tests run on.
+TEST_SCREEN=1280x1024
+
+# prepare_test_prefix BUILD_DIR: readies the Wine prefix named by TORNQUILL_WINEPREFIX for the
+# tests of BUILD_DIR before the first one starts, so that none of them pays for it: the prefix is
+# created once, every program is drawn in a virtual desktop of the test screen's size, and the
+# session's processes run. Without a window manager, Wine waits two seconds for every top-level
+# window that it hides, for a confirmation that only a window manager gives; in a virtual desktop
+# Wine manages the windows itself and nothing waits.
+prepare_test_prefix() {
+    local run=(env "TORNQUILL_BUILD_DIR=$1" "$root/tools/wine-run") log="$TORNQUILL_WINEPREFIX.log"
+    local server=(env "WINEPREFIX=$TORNQUILL_WINEPREFIX" /usr/lib/wine/wineserver)
+    # The desktop takes its size when the session starts: the session starts afresh after it.
+    if ! {
+        "${run[@]}" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f &&
+            "${run[@]}" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default \
+                /d "$TEST_SCREEN" /f &&
+            { "${server[@]}" -k || true; } && "${server[@]}" -w && "${run[@]}" cmd.exe /c exit
+    } </dev/null >"$log" 2>&1; then
+        cat "$log" >&2
+        return 1
+    fi
+}
+
+# slowest_tests LOG: the ten longest tests of a ctest output, longest first.
+slowest_tests() {
+    echo "Slowest tests:"
+    sed -nE 's/^ *[0-9]+\/[0-9]+ +Test +#[0-9]+: ([^ ]+) .* ([0-9]+\.[0-9]+) sec$/\2 \1/p' "$1" |
+        sort -rn | head -n 10 | awk '{ printf "  %8.2f s  %s\n", $1, $2 }'
+}

@@ -193,6 +193,50 @@ def check_pages(server):
     target = server.Get(location[len("http://vendor.tornquill.test"):])
     check(target.status == 200 and target.body == body and target.headers.get(HASH) == sha1(body),
           "redirect: the package file serves the package")
+    response = server.Mode("name=redirect-missing")
+    location = response.headers.get("location", "")
+    check(response.status == 302 and location.startswith("http://vendor.tornquill.test/"),
+          "redirect-missing: 302")
+    target = server.Get(location[len("http://vendor.tornquill.test"):])
+    check(target.status == 404 and HASH not in target.headers, "redirect-missing: target is 404")
+    response = server.Mode("name=server-error")
+    check(response.status == 500 and b"<html>" in response.body
+          and response.headers.get(HASH) == sha1(response.body),
+          "server-error: 500, HTML body, hash header of that body")
+
+
+def check_stalls(server):
+    body = server.Control("package?os=7&cpu=x64")
+    request = (f"GET {PAGE} HTTP/1.1\r\nHost: v\r\nZEPH_OS_VERSION: 7\r\n"
+               "ZEPH_CPU_TYPE: x64\r\n\r\n").encode()
+    for query, sent in (("stall-request", None), ("stall-headers", b""),
+                        ("stall-body&cut=1000", body[:1000])):
+        check(server.Control("mode?name=" + query) == b"OK", f"mode {query} accepted")
+        with socket.create_connection(("127.0.0.1", server.port), timeout=20) as connection:
+            connection.sendall(request)
+            data = bytearray()
+            connection.settimeout(1.5)
+            try:
+                while piece := connection.recv(1 << 16):
+                    data += piece
+                check(False, f"{query}: the server closed without a reset")
+            except socket.timeout:
+                pass
+            if sent is None:
+                check(data == b"", f"{query}: nothing is sent")
+            else:
+                response = Response(bytes(data), False)
+                check(response.status == 200 and response.body == sent
+                      and response.headers.get("content-length") == str(SIZE),
+                      f"{query}: the head and {len(sent)} body bytes, then silence")
+            started = time.monotonic()
+            server.Control("reset")
+            connection.settimeout(5)
+            try:
+                closed = connection.recv(1 << 16) == b""
+            except (socket.timeout, ConnectionResetError):
+                closed = False
+            check(closed and time.monotonic() - started < 2, f"{query}: reset closes the stall")
 
 
 def check_control(server):
@@ -252,7 +296,7 @@ def main():
     server = Server()
     try:
         for group in (check_packages, check_hash_modes, check_framing, check_pages,
-                      check_control):
+                      check_stalls, check_control):
             server.Control("reset")
             group(server)
     finally:

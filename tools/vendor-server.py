@@ -45,7 +45,8 @@ a bad request gets 400 (404: unknown identity or command; 403: refused ICMP cont
       net.ipv4.icmp_echo_ignore_all of this network namespace; 403 unless the server runs in
       a namespace made by "ip netns", so that the machine's own setting is never touched.
   /__control/icmp -> "silent" or "answering"
-  /__control/reset -> "OK"; mode normal with defaults, recorded requests cleared, ICMP answered.
+  /__control/reset -> "OK"; mode normal with defaults, recorded requests cleared, ICMP answered,
+      the connections of the stall modes closed.
 
 Modes (size: the body size; cut, chunk, delay: the parameters above)
   normal       200, Content-Length, hash header
@@ -65,10 +66,20 @@ Modes (size: the body size; cut, chunk, delay: the parameters above)
   reset        Content-Length size, `cut` body bytes, then the connection is reset (RST)
   slow         as normal, the body in pieces of `chunk` bytes with `delay` ms between them
   not-found    404 with an HTML body, no hash header
+  server-error 500 with an HTML body and a hash header that is the SHA-1 of that body
   redirect     302 to the identity's package file (absolute Location from the Host header)
+  redirect-missing
+               302 to a package file that does not exist, which answers 404
   empty        200, Content-Length 0, the hash of the empty body
-Every mode but no-hash, not-found and redirect sends the hash header; the modes from no-length
-to reset send the hash of the whole body. Responses of modes that end with a close carry
+  stall-request
+               reads the request and answers nothing
+  stall-headers
+               the head of mode normal, then nothing
+  stall-body   the head of mode normal and `cut` body bytes, then nothing
+The stall modes hold the connection open, sending nothing more, until the client closes it,
+the reset command is given, or STALL_LIMIT seconds (300) have passed; then the server closes.
+Every mode but no-hash, not-found, redirect and redirect-missing sends the hash header (of the
+package, but for server-error); the modes from no-length to reset send the hash of the whole body. Responses of modes that end with a close carry
 "Connection: close"; others keep the connection open unless the client asked to close it.
 """
 
@@ -77,6 +88,7 @@ import email.utils
 import hashlib
 import os
 import random
+import select
 import socket
 import socketserver
 import struct
@@ -96,13 +108,17 @@ HUGE_HASH_LENGTH = 1 << 20
 MAX_HEAD = 1 << 20
 ICMP_SWITCH = "/proc/sys/net/ipv4/icmp_echo_ignore_all"
 NAMED_NAMESPACES = "/run/netns"
+STALL_LIMIT = 300
+MISSING_PACKAGE = "Veltrane-2012-Missing.msi"
 
 MODES = (
     "normal", "no-hash", "wrong-hash", "lower-hash", "odd-hash", "short-hash", "huge-hash",
     "no-length", "chunked", "bad-length", "huge-length", "short-body", "reset", "slow",
-    "not-found", "redirect", "empty",
+    "not-found", "server-error", "redirect", "redirect-missing", "empty", "stall-request",
+    "stall-headers", "stall-body",
 )
 CLOSING_MODES = ("no-length", "bad-length", "huge-length", "short-body", "reset")
+STALL_MODES = ("stall-request", "stall-headers", "stall-body")
 
 
 def package_name(edition, cpu):
@@ -225,6 +241,7 @@ class VendorState:
         self.settings = Settings(defaultSize)
         self.recorded = []
         self.digests = Digests()
+        self.stallRelease = threading.Event()
 
     def Body(self, edition, cpu, size):
         """The package of an identity, or None when there is none."""
@@ -254,6 +271,16 @@ class VendorState:
     def Clear(self):
         with self.lock:
             self.recorded = []
+
+    def StallRelease(self):
+        """The event that ends the stalls begun so far."""
+        with self.lock:
+            return self.stallRelease
+
+    def ReleaseStalls(self):
+        with self.lock:
+            self.stallRelease.set()
+            self.stallRelease = threading.Event()
 
 
 def own_network_namespace():
@@ -404,14 +431,23 @@ class Exchange(socketserver.StreamRequestHandler):
         settings = state.Current()
         if settings.name == "not-found":
             return self.SendPage(request, 404, "Not Found", "The download is not available.")
+        if settings.name == "server-error":
+            page = html_page("500 Internal Server Error", "The download failed.")
+            return self.SendPage(request, 500, "Internal Server Error", "The download failed.",
+                                 [(HASH_HEADER, hashlib.sha1(page).hexdigest().upper())])
+        if settings.name == "stall-request":
+            self.Log(request, "-", "stalled before the head")
+            self.Hold()
+            return False
         edition, cpu = request.Header("ZEPH_OS_VERSION"), request.Header("ZEPH_CPU_TYPE")
         size = 0 if settings.name == "empty" else settings.size
         body = state.Body(edition, cpu, size)
         if body is None:
             return self.SendPage(request, 404, "Not Found", "No package for this system.")
-        if settings.name == "redirect":
+        if settings.name in ("redirect", "redirect-missing"):
             host = request.Header("Host") or self.server.server_address[0]
-            location = f"http://{host}{PACKAGE_FOLDER}{package_name(edition, cpu)}"
+            name = package_name(edition, cpu) if settings.name == "redirect" else MISSING_PACKAGE
+            location = f"http://{host}{PACKAGE_FOLDER}{name}"
             return self.SendPage(request, 302, "Found", f'Moved to <a href="{location}">here</a>.',
                                  [("Location", location)])
         if settings.name == "empty" and isinstance(body, FileBody):
@@ -443,7 +479,7 @@ class Exchange(socketserver.StreamRequestHandler):
         code = self.HashCode(body, settings)
         if code is not None:
             headers.append((HASH_HEADER, code))
-        close = mode in CLOSING_MODES or request.WantsClose()
+        close = mode in CLOSING_MODES or mode in STALL_MODES or request.WantsClose()
         self.SendHead(200, "OK", headers, close)
         self.Log(request, 200, f"{mode} {body.size} bytes")
         if request.method == "HEAD":
@@ -465,6 +501,9 @@ class Exchange(socketserver.StreamRequestHandler):
         elif mode == "short-body":
             body.SendRange(connection, 0, cut)
             connection.shutdown(socket.SHUT_WR)
+        elif mode in STALL_MODES:
+            body.SendRange(connection, 0, cut if mode == "stall-body" else 0)
+            self.Hold()
         elif mode == "reset":
             body.SendRange(connection, 0, cut)
             # Let the part sent reach the client before the reset throws away what is unsent.
@@ -474,6 +513,15 @@ class Exchange(socketserver.StreamRequestHandler):
         else:
             body.SendRange(connection, 0, body.size)
         return not close
+
+    def Hold(self):
+        """Sends nothing more until the client closes, the stalls are released or time is up."""
+        release = self.server.state.StallRelease()
+        deadline = time.monotonic() + STALL_LIMIT
+        while not release.is_set() and time.monotonic() < deadline:
+            readable, _, _ = select.select([self.connection], [], [], 0.1)
+            if readable and not self.connection.recv(BLOCK):
+                return
 
     def HashCode(self, body, settings):
         """The hash header's value in the selected mode, None when the header is left out."""
@@ -561,6 +609,7 @@ class Exchange(socketserver.StreamRequestHandler):
         if command == "reset":
             state.Select(Settings(state.defaultSize))
             state.Clear()
+            state.ReleaseStalls()
             if own_network_namespace():
                 set_icmp_silent(False)
             return 200, b"OK", text

@@ -1,7 +1,9 @@
 #include "crypt/MAAuthenticator.h"
+#include "memory/FailingAllocation.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -106,6 +108,29 @@ TEST(HashAlgorithm, SupportedIdsListSha1FirstThenTheMessageDigests) {
         SCOPED_TRACE(i);
         EXPECT_EQ((*ids.Item(i))->Id(), expected[i]);
         EXPECT_FALSE((*ids.Item(i))->Name().IsEmpty()) << "the items are authenticator hashes";
+    }
+}
+
+// Each allocation of the list fails in turn; what was made before it is given back.
+TEST(HashAlgorithm, SupportedIdsLoseNothingWhenAnAllocationFails) {
+    const AlgHash hash(CALG_MD5);
+    for (std::uint32_t allowed = 0;; ++allowed) {
+        SCOPED_TRACE(allowed);
+        const std::int64_t aliveBefore = FailingAllocation::Alive();
+        bool failed = false;
+        {
+            FailingAllocation::Armed failing(allowed);
+            try {
+                hash.SupportedIds();
+            } catch (const std::bad_alloc&) {
+                failed = true;
+            }
+        }
+        EXPECT_EQ(FailingAllocation::Alive(), aliveBefore);
+        if (!failed) {
+            break;
+        }
+        ASSERT_LT(allowed, 100u) << "the list is never made";
     }
 }
 

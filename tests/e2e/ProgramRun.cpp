@@ -82,6 +82,10 @@ void ProgramRunTest::SetUp() {
 
 void ProgramRunTest::TearDown() {
     program.reset();
+    // A recorder that the program started may not have written its line yet; once the record
+    // is removed, that line would land in the next test's record.
+    EXPECT_TRUE(driver::WaitUntil([] { return ProcessesNamed(recorderName).empty(); }))
+        << "the open recorder did not end";
     vendor::Reset();
     RemoveOwnFiles();
 }

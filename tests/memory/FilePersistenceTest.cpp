@@ -94,6 +94,47 @@ TEST_F(LoadFile, ViewsCannotBeLoaded) {
     EXPECT_EQ("abc", Text(view));
 }
 
+// Files of 4 GiB and more, made sparse with SetEndOfFile so that nothing is written but the
+// first bytes.
+class LargeFile : public TempFolder {
+protected:
+    std::wstring Sparse(const std::wstring& name, std::uint64_t size) {
+        const std::wstring path = Path(name);
+        WriteBytes(path, "0123456789abcdef");
+        TestFile file(Open(path, GENERIC_WRITE));
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        EXPECT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN));
+        EXPECT_TRUE(SetEndOfFile(file.Get()));
+        return path;
+    }
+};
+
+TEST_F(LargeFile, AWholeFileThatABlockCannotCountIsRefused) {
+    for (const std::uint64_t size : {0x10000000Aull, 0x100000000ull}) {
+        SCOPED_TRACE(size);
+        const std::wstring path = Sparse(L"large", size);
+        MemoryPH<unsigned char, 0> block = ByteBlock("old");
+        ExpectUnitError(7, [&] { block.LoadFile(path.c_str()); });
+        EXPECT_TRUE(block.IsEmpty());
+
+        block = ByteBlock("old");
+        TestFile handle;
+        ExpectUnitError(7, [&] { block.LoadFile(path.c_str(), handle.Get()); });
+        EXPECT_TRUE(block.IsEmpty());
+        EXPECT_EQ(INVALID_HANDLE_VALUE, handle.Get());
+        EXPECT_TRUE(IsClosed(path));
+        DeleteFileW(path.c_str());
+    }
+}
+
+TEST_F(LargeFile, AtMostMaxCountComesFromAnyFile) {
+    const std::wstring path = Sparse(L"large", 0x10000000Aull);
+    MemoryPH<unsigned char, 0> block;
+    block.LoadFile(path.c_str(), 16, nullptr);
+    EXPECT_EQ("0123456789abcdef", Text(block));
+}
+
 class ReadFrom : public TempFolder {
 protected:
     void SetUp() override {
@@ -187,6 +228,16 @@ TEST_F(WriteBlock, SaveFileExReportsThroughTheErrorPointer) {
     EXPECT_EQ(static_cast<DWORD>(ERROR_SUCCESS), error);
     EXPECT_EQ("new", ReadBytes(Path(L"fresh")));
     EXPECT_TRUE(IsClosed(Path(L"fresh")));
+
+    // A cleared view that was given a count has nothing to write; no file is made.
+    ShellMemory<char> cleared(block);
+    cleared.Clear();
+    cleared.SetCount(3);
+    error = 0xDEAD;
+    EXPECT_FALSE(cleared.SaveFileEx(Path(L"not made").c_str(), CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    &error));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), error);
+    EXPECT_EQ("<missing>", ReadBytes(Path(L"not made")));
 }
 
 TEST_F(WriteBlock, SaveFileReplacesTheWholeFile) {

@@ -144,6 +144,15 @@ TEST(MemoryPH, ExhaustedHeapThrowsOutOfMemory) {
     EXPECT_EQ(1u, block.count.Value());
     EXPECT_EQ(0x5A, block.data->bytes[0]);
 
+    // A view that claims 1 TiB: copying it fails before the target lets go of its buffer.
+    ShellMemory<Huge> claimsATebibyte(MUnits(0x100000u), block.data);
+    ExpectAtomError(8, ERROR_NOT_ENOUGH_MEMORY, [&] { block = claimsATebibyte; });
+    ExpectAtomError(8, ERROR_NOT_ENOUGH_MEMORY, [&] { block.AssignFrom(claimsATebibyte); });
+    ExpectAtomError(8, ERROR_NOT_ENOUGH_MEMORY, [&] { MemoryPH<Huge, 0> copy(claimsATebibyte); });
+    EXPECT_EQ(buffer, block.data);
+    EXPECT_EQ(1u, block.count.Value());
+    EXPECT_EQ(0x5A, block.data->bytes[0]);
+
     MemoryPH<Huge, 1> zeroed;
     ExpectAtomError(8, ERROR_NOT_ENOUGH_MEMORY, [&] { zeroed.SetCount(0x100000u); });
     EXPECT_TRUE(zeroed.IsEmpty());

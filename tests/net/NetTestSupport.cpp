@@ -171,14 +171,33 @@ LRESULT CALLBACK ProgressRecorder::WindowProc(HWND window, UINT message, WPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool ProgressRecorder::RunElsewhere(const std::function<bool()>& work) {
+bool ProgressRecorder::RunElsewhere(const std::function<bool()>& work, DWORD limit,
+                                    const std::function<void()>& late) {
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool result = false;
     std::thread worker([&] {
         result = work();
         SetEvent(done);
     });
-    while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+    const DWORD started = GetTickCount();
+    bool waitingForLate = limit != INFINITE;
+    for (;;) {
+        DWORD wait = INFINITE;
+        if (waitingForLate) {
+            const DWORD elapsed = GetTickCount() - started;
+            wait = elapsed < limit ? limit - elapsed : 0;
+        }
+        const DWORD woke = MsgWaitForMultipleObjects(1, &done, FALSE, wait, QS_ALLINPUT);
+        if (woke == WAIT_OBJECT_0) {
+            break;
+        }
+        if (woke == WAIT_TIMEOUT) {
+            waitingForLate = false;
+            if (late) {
+                late();
+            }
+            continue;
+        }
         MSG msg;
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageW(&msg);

@@ -62,7 +62,10 @@ public:
     std::function<void(const Progress&)> onProgress;
 
     // Runs work on a thread of its own while this thread handles messages, until it returns.
-    bool RunElsewhere(const std::function<bool()>& work);
+    // When it is still running after limit milliseconds, late is called once on this thread (to
+    // free the work) and the wait goes on.
+    bool RunElsewhere(const std::function<bool()>& work, DWORD limit = INFINITE,
+                      const std::function<void()>& late = nullptr);
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -66,6 +68,29 @@ protected:
         });
     }
 
+    // A transfer of the download page with the given limit of the server's silence (0: the
+    // program's own). One that has not returned after deadline milliseconds fails the test and
+    // is freed: the server closes its stalled connections.
+    bool TransferWithin(DWORD silenceLimit, DWORD deadline) {
+        return recorder.RunElsewhere(
+            [&] {
+                const MStringEx<wchar_t> address(downloadPage.c_str());
+                const MStringEx<wchar_t> headerBlock(identityHeaders.c_str());
+                const MStringEx<wchar_t> agent(agentText.c_str());
+                return silenceLimit == 0
+                           ? TransferPackage(address, headerBlock, agent, package.Handle(),
+                                             recorder.Window(), UM_PROGRESS, cancelEvent, headers)
+                           : TransferPackageWithin(silenceLimit, address, headerBlock, agent,
+                                                   package.Handle(), recorder.Window(), UM_PROGRESS,
+                                                   cancelEvent, headers);
+            },
+            deadline,
+            [] {
+                ADD_FAILURE() << "the transfer still waits for the silent server";
+                VendorControl("reset");
+            });
+    }
+
     std::wstring HeaderName(std::uint32_t i) { return headers.Item(i)->key.data; }
 
     // A value is UTF-16 text, possibly followed by one NUL.
@@ -111,7 +136,7 @@ void ExpectFinalEmptyRead(const std::vector<Progress>& seen) {
     }
 }
 
-enum class Body { Whole, Cut, ErrorPage };
+enum class Body { Whole, Cut, Nothing };
 
 struct BodyCase {
     const char* mode;
@@ -134,7 +159,6 @@ TEST_P(BodyModes, EndAsTheResponseAllows) {
 
     const std::string content = package.Content();
     const std::string expected = Package(packageSize);
-    std::uint64_t fullSize = packageSize;
     switch (c.body) {
     case Body::Whole:
         EXPECT_TRUE(content == expected) << content.size() << " bytes";
@@ -144,14 +168,15 @@ TEST_P(BodyModes, EndAsTheResponseAllows) {
         EXPECT_LE(content.size(), packageSize / 2);
         EXPECT_TRUE(expected.compare(0, content.size(), content) == 0);
         break;
-    case Body::ErrorPage:
-        EXPECT_EQ(0u, content.rfind("<!DOCTYPE html>", 0));
-        EXPECT_NE(std::string::npos, content.find("404 Not Found"));
-        fullSize = content.size();
-        break;
+    case Body::Nothing:
+        // An error page is no package: none of it is written, and no byte counts as progress.
+        EXPECT_EQ("", content);
+        EXPECT_EQ(0u, package.Position());
+        EXPECT_TRUE(recorder.Seen().empty());
+        return;
     }
     EXPECT_EQ(content.size(), package.Position());
-    ExpectProgressOf(recorder.Seen(), c.lengthAnnounced ? fullSize : 0, content.size());
+    ExpectProgressOf(recorder.Seen(), c.lengthAnnounced ? packageSize : 0, content.size());
     if (c.result) {
         ExpectFinalEmptyRead(recorder.Seen());
     }
@@ -165,7 +190,10 @@ const BodyCase bodyCases[] = {
     {"chunked", "", true, Body::Whole, false},
     {"bad-length", "", true, Body::Whole, false},
     {"huge-length", "", true, Body::Whole, false},
-    {"not-found", "", true, Body::ErrorPage, true},
+    // Only a final status of success brings the package, however the body looks.
+    {"not-found", "", false, Body::Nothing, true},
+    {"server-error", "", false, Body::Nothing, true},
+    {"redirect-missing", "", false, Body::Nothing, true},
     // A body that ends before the announced length is incomplete, however it ended.
     {"short-body", "", false, Body::Cut, true},
     {"reset", "", false, Body::Cut, true},
@@ -208,7 +236,6 @@ TEST_F(TransferTest, HashCodeComesFromTheFinalResponse) {
         {"normal", true},
         {"redirect", true},
         {"no-hash", false},
-        {"not-found", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -293,6 +320,104 @@ TEST_F(TransferTest, CancelBeforeTheBodyStopsWithoutProgress) {
     EXPECT_FALSE(Transfer());
     EXPECT_TRUE(recorder.Seen().empty());
     EXPECT_EQ("", package.Content());
+}
+
+using Clock = std::chrono::steady_clock;
+
+long long MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+struct Stall {
+    const char* mode;
+    const char* parameters;
+    std::uint64_t bytesBeforeSilence;
+};
+
+std::ostream& operator<<(std::ostream& out, const Stall& stall) {
+    return out << stall.mode;
+}
+
+const Stall stalls[] = {
+    {"stall-request", "", 0},
+    {"stall-headers", "", 0},
+    {"stall-body", "&cut=100000", 100000},
+};
+
+std::string StallName(const ::testing::TestParamInfo<Stall>& info) {
+    std::string name = info.param.mode;
+    name.erase(0, name.find('-') + 1);
+    return name;
+}
+
+class SilentServers : public TransferTest, public ::testing::WithParamInterface<Stall> {
+protected:
+    void SetUp() override {
+        TransferTest::SetUp();
+        SelectMode(GetParam().mode, packageSize, GetParam().parameters);
+    }
+
+    // What arrived before the silence is in the file and counted, and nothing else.
+    void ExpectBytesBeforeSilence() {
+        const std::string content = package.Content();
+        EXPECT_EQ(GetParam().bytesBeforeSilence, content.size());
+        EXPECT_TRUE(Package(packageSize).compare(0, content.size(), content) == 0);
+        if (GetParam().bytesBeforeSilence != 0) {
+            ASSERT_FALSE(recorder.Seen().empty());
+            EXPECT_EQ(content.size(), recorder.Seen().back().second);
+        }
+    }
+};
+
+TEST_P(SilentServers, FailTheTransferOnceTheLimitHasPassed) {
+    constexpr DWORD limit = 2000;
+    const Clock::time_point started = Clock::now();
+    EXPECT_FALSE(TransferWithin(limit, limit + 10000));
+    const long long elapsed = MillisecondsSince(started);
+    // The platform's waits may end up to one timer period early.
+    EXPECT_GE(elapsed + 50, limit);
+    EXPECT_LE(elapsed, limit + 3000);
+    ExpectBytesBeforeSilence();
+}
+
+// Nothing else needs to happen for the user's confirmation to count: the transfer does not wait
+// for the server to say anything more.
+TEST_P(SilentServers, CancelEndsTheWaitAtOnce) {
+    Clock::time_point signalled;
+    std::thread user([&] {
+        Sleep(1500);
+        signalled = Clock::now();
+        SetEvent(cancelEvent);
+    });
+    const bool result = TransferWithin(0, 15000);
+    user.join();
+    const long long sinceSignal = MillisecondsSince(signalled);
+    EXPECT_FALSE(result);
+    EXPECT_LE(sinceSignal, 1000);
+    ExpectBytesBeforeSilence();
+}
+
+INSTANTIATE_TEST_SUITE_P(Transfer, SilentServers, ::testing::ValuesIn(stalls), StallName);
+
+// The program waits no shorter and no longer than its limit.
+TEST_F(TransferTest, ProgramGivesASilentServerThirtySeconds) {
+    EXPECT_EQ(30000u, serverSilenceLimit);
+    SelectMode("stall-headers", packageSize);
+    const Clock::time_point started = Clock::now();
+    EXPECT_FALSE(TransferWithin(0, 45000));
+    const long long elapsed = MillisecondsSince(started);
+    EXPECT_GE(elapsed + 50, 30000);
+    EXPECT_LE(elapsed, 35000);
+}
+
+// The limit is on silence, not on the whole transfer.
+TEST_F(TransferTest, ServerThatKeepsSendingIsNeverTooSlow) {
+    constexpr DWORD limit = 1000;
+    SelectMode("slow", 24576, "&chunk=4096&delay=400");
+    const Clock::time_point started = Clock::now();
+    EXPECT_TRUE(TransferWithin(limit, 20000));
+    EXPECT_GT(MillisecondsSince(started), 2 * limit);
+    EXPECT_TRUE(package.Content() == Package(24576));
 }
 
 TEST_F(TransferTest, SendsExactlyTheCallersHeaders) {

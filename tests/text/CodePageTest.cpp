@@ -33,4 +33,31 @@ TEST(CodePage, NarrowTextCutsAtTheFirstZero) {
     EXPECT_EQ(Bytes(ToNarrowText(plain)), Bytes(ToNarrow(plain)));
 }
 
+// The system's conversion, except that the n-th call that writes produces nothing.
+int failingWrite = 0;
+int writes = 0;
+int FailsOneWrite(const wchar_t* text, int units, char* out, int room) {
+    if (room != 0 && ++writes == failingWrite) {
+        return 0;
+    }
+    return WideCharToMultiByte(CP_ACP, 0, text, units, out, room, nullptr, nullptr);
+}
+
+TEST(CodePage, AConversionThatProducesNothingIsAFailure) {
+    const String text(L"abcde");
+    for (failingWrite = 1; failingWrite <= 3; ++failingWrite) {
+        SCOPED_TRACE(failingWrite);
+        writes = 0;
+        try {
+            const MStringEx<char> narrow = ToNarrowWith(text, FailsOneWrite, 2);
+            ADD_FAILURE() << "returned \"" << Bytes(narrow) << "\"";
+        } catch (const MUnitException& e) {
+            EXPECT_EQ(e.code, 4);
+        }
+    }
+    failingWrite = 0;
+    writes = 0;
+    EXPECT_EQ(Bytes(ToNarrowWith(text, FailsOneWrite, 2)), std::string("abcde", 6));
+}
+
 } // namespace

@@ -1,4 +1,5 @@
 #include "memory/Dictionary.h"
+#include "memory/FailingAllocation.h"
 #include "memory/MList.h"
 #include "memory/MSmartPtr.h"
 #include "memory/Pair.h"
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,88 @@ TEST_F(ListTest, AListAssignedToItselfKeepsItsItems) {
     EXPECT_EQ(list.Item(1)->id, 2);
 }
 
+// An item that counts its instances alive, to find items that a failed call lost.
+class Counted {
+public:
+    Counted() { ++alive; }
+    Counted(const Counted&) { ++alive; }
+    Counted& operator=(const Counted&) = default;
+    ~Counted() { --alive; }
+
+    static int alive;
+};
+
+int Counted::alive = 0;
+
+// Every call below fails at each of its allocations in turn. Whatever it was handed is owned by
+// the container from the call on, so nothing is alive afterwards but what the container holds.
+class Ownership : public testing::Test {
+protected:
+    void SetUp() override { Counted::alive = 0; }
+    void TearDown() override { FailingAllocation::Reset(); }
+
+    // Runs prepare, then call with the first `allowed` allocations granted, for allowed = 0, 1,
+    // ... until call succeeds; check runs after every failure.
+    template <class Prepare, class Call, class Check>
+    static void FailEachAllocation(Prepare prepare, Call call, Check check) {
+        for (std::uint32_t allowed = 0;; ++allowed) {
+            SCOPED_TRACE(allowed);
+            prepare();
+            bool failed = false;
+            {
+                FailingAllocation::Armed failing(allowed);
+                try {
+                    call();
+                } catch (const std::bad_alloc&) {
+                    failed = true;
+                }
+            }
+            if (!failed) {
+                return;
+            }
+            check();
+            ASSERT_LT(allowed, 100u) << "the call never succeeds";
+        }
+    }
+
+    Counted* items[3] = {};
+};
+
+TEST_F(Ownership, AddDeletesTheItemWhenItsNodeCannotBeMade) {
+    MList<Counted> list(new Counted, nullptr);
+    FailEachAllocation([&] { items[0] = new Counted; }, [&] { list.Add(items[0]); },
+                       [&] {
+                           EXPECT_EQ(Counted::alive, 1);
+                           EXPECT_EQ(list.Count(), 1u);
+                       });
+    EXPECT_EQ(list.Count(), 2u);
+}
+
+TEST_F(Ownership, TheListConstructorDeletesTheItemsItHasNotReached) {
+    FailEachAllocation(
+        [&] {
+            for (Counted*& item : items) {
+                item = new Counted;
+            }
+        },
+        [&] { MList<Counted> list(items[0], items[1], items[2], nullptr); },
+        [] { EXPECT_EQ(Counted::alive, 0); });
+    EXPECT_EQ(Counted::alive, 0);
+}
+
+TEST_F(Ownership, AFailedAssignmentLeavesTheTargetAndLosesNoCopy) {
+    MList<Counted> source(new Counted, new Counted, nullptr);
+    MList<Counted> target(new Counted, new Counted, new Counted, nullptr);
+    Counted* const firstOfTarget = target.Item(0);
+    FailEachAllocation([] {}, [&] { target = source; },
+                       [&] {
+                           EXPECT_EQ(Counted::alive, 5);
+                           EXPECT_EQ(target.Count(), 3u);
+                           EXPECT_EQ(target.Item(0), firstOfTarget);
+                       });
+    EXPECT_EQ(Counted::alive, 4);
+}
+
 TEST(Pair, KeyAloneGivesAnEmptyValue) {
     String key(L"ff");
     key.numberBase = 16;
@@ -158,6 +242,37 @@ TEST_F(DictionaryTest, AnEqualKeyIsRefusedAndStaysWithTheCaller) {
     EXPECT_EQ(headers.Count(), 2u);
     EXPECT_TRUE(HoldsText(headers.Item(1)->key, L"b"));
     EXPECT_NE(headers.Item(1), again.Get());
+}
+
+using CountedPair = Pair<String, Counted>;
+using CountedDictionary = Dictionary<String, Counted>;
+
+CountedPair* MakeCounted(const wchar_t* key) {
+    return new CountedPair(String(key));
+}
+
+TEST_F(Ownership, ADuplicateKeyInTheConstructorDeletesEveryPairItWasHanded) {
+    try {
+        CountedDictionary headers(MakeCounted(L"1"), MakeCounted(L"1"), MakeCounted(L"3"), nullptr);
+        ADD_FAILURE() << "no exception";
+    } catch (const DictionaryException& e) {
+        EXPECT_EQ(e.code, 2);
+    }
+    EXPECT_EQ(Counted::alive, 0);
+}
+
+TEST_F(Ownership, TheDictionaryConstructorAndInsertLoseNothingWhenANodeCannotBeMade) {
+    CountedPair* pairs[2] = {};
+    FailEachAllocation([&] { pairs[0] = MakeCounted(L"1"), pairs[1] = MakeCounted(L"2"); },
+                       [&] { CountedDictionary headers(pairs[0], pairs[1], nullptr); },
+                       [] { EXPECT_EQ(Counted::alive, 0); });
+    CountedDictionary headers(MakeCounted(L"1"), nullptr);
+    FailEachAllocation([&] { pairs[0] = MakeCounted(L"2"); }, [&] { headers.Insert(pairs[0]); },
+                       [&] {
+                           EXPECT_EQ(Counted::alive, 1);
+                           EXPECT_EQ(headers.Count(), 1u);
+                       });
+    EXPECT_EQ(Counted::alive, 2);
 }
 
 TEST_F(DictionaryTest, NullPairsAreIgnored) {

@@ -28,6 +28,12 @@ TEST(StringConstruction, WithLengthZeroesBothEnds) {
     EXPECT_EQ(s.data[0], 0);
     EXPECT_EQ(s.data[5], 0);
     EXPECT_FALSE(s.IsEmpty());
+    EXPECT_THROW(String::WithLength(0xFFFFFFFFu), MUnitException);
+    try {
+        String::WithLength(0xFFFFFFFFu);
+    } catch (const MUnitException& e) {
+        EXPECT_EQ(e.code, 2);
+    }
 }
 
 TEST(StringConstruction, FromBufferStopsAtTheFirstZeroOrTheEndOfTheView) {
@@ -216,9 +222,17 @@ TEST(StringSearch, FindCharNoCase) {
         std::int64_t index;
     };
     const Case cases[] = {
-        {L"Package.MSI", L'm', 0, 8},  {L"Package.MSI", L'P', 0, 0}, {L"Package.MSI", L'p', 1, -1},
-        {L"aXa", L'a', 1, 2},          {L"abc", L'c', 3, -1},        {L"", L'a', 0, -1},
-        {L"\x00C4", L'\x00E4', 0, -1}, {L"[", L'{', 0, -1},
+        {L"Package.MSI", L'm', 0, 8},
+        {L"Package.MSI", L'P', 0, 0},
+        {L"Package.MSI", L'p', 1, -1},
+        {L"aXa", L'a', 1, 2},
+        {L"abc", L'c', 3, -1},
+        {L"", L'a', 0, -1},
+        {L"\x00C4", L'\x00E4', 0, -1},
+        {L"[", L'{', 0, -1},
+        // A start beyond the text finds nothing.
+        {L"abc", L'c', 4, -1},
+        {L"abc", L'a', 0xFFFFFFFFu, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << '"' << c.text << "\" from " << c.start);
@@ -235,6 +249,25 @@ TEST(StringExtraction, LeftAndRightTakeAtMostTheWholeText) {
     EXPECT_TRUE(HoldsText(abc.Right(2), L"bc"));
     EXPECT_TRUE(HoldsText(abc.Right(0xFFFFFFFFu), L"abc"));
     EXPECT_TRUE(HoldsText(String().Right(3), L""));
+}
+
+TEST(StringExtraction, ResultsAreDecimalWhateverTheSourceBase) {
+    String source(L"a/b/c.d");
+    source.numberBase = 16;
+    wchar_t buffer[] = {L'x', 0};
+    const String results[] = {
+        source.Left(2),
+        source.Right(2),
+        source.Extension(),
+        source.LeftOfChar(L'/'),
+        source.AfterSecondSlash(),
+        source.CutAtNul(),
+        String::FromBuffer(ShellMemory<wchar_t>(2, buffer)),
+    };
+    for (const String& result : results) {
+        SCOPED_TRACE(testing::Message() << '"' << Text(result) << '"');
+        EXPECT_EQ(result.numberBase, 10);
+    }
 }
 
 TEST(StringExtraction, LeftOfChar) {

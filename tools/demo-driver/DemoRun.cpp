@@ -8,6 +8,8 @@
 #include <shlobj.h>
 
 #include <chrono>
+#include <fstream>
+#include <string>
 #include <thread>
 
 namespace {
@@ -96,6 +98,20 @@ std::wstring InstalledReadMe() {
     return std::wstring();
 }
 
+// The number, from 0, of the file's last line that holds both words; none when no line does
+// or the file cannot be read.
+std::optional<int> LastLineWith(const std::wstring& path, const char* first, const char* second) {
+    std::ifstream file(path.c_str());
+    std::optional<int> found;
+    std::string text;
+    for (int number = 0; std::getline(file, text); ++number) {
+        if (text.find(first) != std::string::npos && text.find(second) != std::string::npos) {
+            found = number;
+        }
+    }
+    return found;
+}
+
 std::wstring SystemProgram(const std::wstring& name) {
     wchar_t folder[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
@@ -105,9 +121,9 @@ std::wstring SystemProgram(const std::wstring& name) {
 } // namespace
 
 DemoRun::DemoRun(DemoMode mode, const std::wstring& program, const std::wstring& shotFolder,
-                 RunReport& report)
-    : mode(mode), limits(LimitsFor(mode)), shotFolder(shotFolder), report(report),
-      verifyingCaption(ProgramText(program, IDS_VERIFYING)),
+                 const std::wstring& installerLog, RunReport& report)
+    : mode(mode), limits(LimitsFor(mode)), shotFolder(shotFolder), installerLog(installerLog),
+      report(report), verifyingCaption(ProgramText(program, IDS_VERIFYING)),
       installersBefore(ProcessesNamed(installerName)), program(program) {}
 
 void DemoRun::Run() {
@@ -172,18 +188,40 @@ bool DemoRun::Follow() {
                [&] { return verificationBegan || !installers.empty(); })) {
         return false;
     }
-    if (verificationBegan) {
-        report.Line(L"verifying", L"seen");
-        Shoot(L"verifying");
-    } else {
+    if (!verificationBegan) {
         report.Line(L"verifying", L"not seen");
+    } else if (!Shooting()) {
+        report.Line(L"verifying", L"seen");
+    } else {
+        // The first report counts no bytes yet; the picture waits for one from the middle, and
+        // the view read after it tells whether the verification was still going on meanwhile.
+        if (!Await(L"the verification to progress", limits.transfer,
+                   [&] { return lastView.VerifyingMidway() || !lastView.verifying; })) {
+            return false;
+        }
+        if (lastView.VerifyingMidway()) {
+            const DialogView before = lastView;
+            Shoot(L"verifying");
+            const DialogView after = ViewDialog();
+            report.Line(L"verifying", L"seen");
+            report.Line(L"verifying-shot", after.VerifyingMidway()
+                                               ? L"between " + Grouped(*before.received) +
+                                                     L" and " + Grouped(*after.received) +
+                                                     L" out of " + Grouped(*after.total) + L" bytes"
+                                               : L"from " + Grouped(*before.received) +
+                                                     L" out of " + Grouped(*before.total) +
+                                                     L" bytes on; over while it was taken");
+        } else {
+            report.Line(L"verifying", L"seen");
+            report.Line(L"verifying-shot",
+                        L"nowhere in its middle: over before a count between 0 and the size");
+        }
     }
 
     if (!Await(L"Windows Installer", limits.transfer, [&] { return !installers.empty(); })) {
         return false;
     }
     report.Line(L"installer", L"started");
-    Shoot(L"installer");
     // The program does not wait for the installer; the driver waits for both.
     const bool ended = Await(
         L"Windows Installer to end", limits.installer,
@@ -201,14 +239,40 @@ bool DemoRun::Follow() {
     }
     report.Line(L"installer", L"ended");
     if (Shooting()) {
+        ShowInstallerLog();
         ShowInstalledFile();
     }
     return Await(L"the program to end", limits.installer,
                  [&] { return program.WaitForExit(0ms).has_value(); });
 }
 
-// Windows Installer shows no window for a package without a user interface; the file it
-// installed, opened in Notepad, is the picture of its work.
+// Windows Installer shows no window for a package without a user interface; its log of the
+// install, opened in Notepad at the copying of the files, is the picture of that stage.
+void DemoRun::ShowInstallerLog() {
+    if (installerLog.empty()) {
+        return;
+    }
+    const std::optional<int> line = LastLineWith(installerLog, "Action start", "InstallFiles");
+    if (!line) {
+        report.Line(L"installer-log", L"none, or no copying of files in it");
+        return;
+    }
+    report.Line(L"installer-log", installerLog);
+    driver::ChildProcess notepad(SystemProgram(L"notepad.exe"), L"\"" + installerLog + L"\"");
+    const HWND window = driver::WaitForWindow(notepad.Windows(), 10s);
+    const HWND edit = window ? FindWindowExW(window, nullptr, L"Edit", nullptr) : nullptr;
+    if (edit == nullptr) {
+        return;
+    }
+    MoveWindow(window, 40, 40, 944, 688, TRUE);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(edit, EM_LINESCROLL, 0, *line, SMTO_ABORTIFHUNG,
+                        static_cast<UINT>(readLimit.count()), &result);
+    std::this_thread::sleep_for(500ms);
+    Shoot(L"installer");
+}
+
+// The installed read-me, opened in Notepad, is the picture of the installer's result.
 void DemoRun::ShowInstalledFile() {
     const std::wstring readMe = InstalledReadMe();
     if (readMe.empty()) {
@@ -233,8 +297,14 @@ bool DemoRun::Await(const std::wstring& what, Duration limit,
         const bool running = !program.WaitForExit(0ms).has_value();
         if (running) {
             lastView = ViewDialog();
+            if (lastView.Downloading() && !downloadBegan) {
+                downloadBegan = std::chrono::steady_clock::now();
+            }
             if (lastView.verifying && !verificationBegan) {
                 verificationBegan = std::chrono::steady_clock::now();
+                if (downloadBegan) {
+                    ReportTime(L"download-time", *downloadBegan);
+                }
             }
         }
         WatchInstaller();
@@ -289,14 +359,20 @@ void DemoRun::WatchMessageBoxes() {
 }
 
 // From the first sight of the verifying caption to the installer's start, which follows the end
-// of the verification at once when the package is sound.
+// of the verification at once when the package is sound. The download is timed from the first
+// bytes the dialog shows to the verifying caption.
 void DemoRun::TimeVerification() {
     if (verificationBegan && !verificationTimed && !installers.empty()) {
         verificationTimed = true;
-        const auto time = std::chrono::duration_cast<std::chrono::milliseconds>(
-            std::chrono::steady_clock::now() - *verificationBegan);
-        report.Line(L"verification-time", std::to_wstring(time.count()) + L" ms");
+        ReportTime(L"verification-time", *verificationBegan);
     }
+}
+
+// Milliseconds from then to now, as far as the driver's looks can tell.
+void DemoRun::ReportTime(const wchar_t* key, std::chrono::steady_clock::time_point began) {
+    const auto time = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - began);
+    report.Line(key, std::to_wstring(time.count()) + L" ms");
 }
 
 void DemoRun::WatchInstaller() {

@@ -29,8 +29,10 @@ struct StageLimits {
 // One run of the program, followed from its start to the end of Windows Installer.
 class DemoRun {
 public:
+    // installerLog: where Windows Installer writes its log of the install, for its picture;
+    // empty when it writes none.
     DemoRun(DemoMode mode, const std::wstring& program, const std::wstring& shotFolder,
-            RunReport& report);
+            const std::wstring& installerLog, RunReport& report);
     DemoRun(const DemoRun&) = delete;
     DemoRun& operator=(const DemoRun&) = delete;
 
@@ -45,6 +47,10 @@ private:
 
         bool Downloading() const { return !verifying && received.value_or(0) > 0; }
         bool Downloaded() const { return total && received == total; }
+        // Between its first and its last report: some bytes hashed, some still to come.
+        bool VerifyingMidway() const {
+            return verifying && received.value_or(0) > 0 && total && *received < *total;
+        }
     };
 
     // Whether a wait ends when the program does.
@@ -56,6 +62,8 @@ private:
     void WatchMessageBoxes();
     void WatchInstaller();
     void TimeVerification();
+    void ReportTime(const wchar_t* key, std::chrono::steady_clock::time_point began);
+    void ShowInstallerLog();
     void ShowInstalledFile();
     HWND FindSaveDialog() const;
     DialogView ViewDialog() const;
@@ -65,12 +73,14 @@ private:
     DemoMode mode;
     StageLimits limits;
     std::wstring shotFolder;
+    std::wstring installerLog;
     RunReport& report;
     std::wstring verifyingCaption;
     std::set<DWORD> installersBefore;
     std::set<DWORD> installers;
     std::set<HWND> boxesSeen;
     DialogView lastView;
+    std::optional<std::chrono::steady_clock::time_point> downloadBegan;
     std::optional<std::chrono::steady_clock::time_point> verificationBegan;
     bool verificationTimed = false;
     int shots = 0;
