@@ -87,10 +87,9 @@ private:
     Type value;
 };
 
-// The general kinds of handle, each closed the way its kind requires. The kinds of the network
-// and cryptographic interfaces live with their layers.
-// Kernel objects: files, events, threads, mutexes... The policy also tells of a handle kept
-// outside an owner whether it is one.
+// The general kinds of handle, each closed the way its kind requires; the kinds of the network
+// and cryptographic interfaces live with their layers. The kernel objects' policy (files, events,
+// threads...) also tells of a handle kept outside an owner whether it is one.
 using KernelHandlePolicy = MHandlePolicy<HANDLE, CloseHandle, -1>;
 using MKernelHandle = MOwnedHandle<KernelHandlePolicy>;
 using MFileSearch = MOwnedHandle<MHandlePolicy<HANDLE, FindClose, -1>>;
