@@ -18,7 +18,7 @@ protected:
     // holds the package and was opened.
     void ExpectPackageIn(const std::wstring& path) {
         ExpectQuietEnd();
-        EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", packageSize), ReadBytes(path)));
+        EXPECT_TRUE(SameBytes(vendor::Package("7", CpuType(), packageSize), ReadBytes(path)));
         const std::vector<std::wstring> opened = Opened();
         ASSERT_EQ(1u, opened.size());
         EXPECT_NE(std::wstring::npos, opened[0].find(L"\"" + path + L"\"")) << opened[0];

@@ -79,7 +79,7 @@ TEST_P(Stalls, ConfirmedCancelEndsTheRunPromptly) {
 
     const std::string partial = ReadBytes(path);
     EXPECT_TRUE(
-        SameBytes(vendor::Package("7", "x64", packageSize).substr(0, partial.size()), partial));
+        SameBytes(vendor::Package("7", CpuType(), packageSize).substr(0, partial.size()), partial));
     EXPECT_EQ(stall.bytesBeforeSilence, partial.size());
     EXPECT_TRUE(Opened().empty());
 }
@@ -99,7 +99,7 @@ TEST_F(HostileServer, SilentServerEndsTheRunAfterThirtySeconds) {
     EXPECT_LE(Duration{29000}, took);
     EXPECT_GE(Duration{36000}, took);
     EXPECT_TRUE(
-        SameBytes(vendor::Package("7", "x64", packageSize).substr(0, 100000), ReadBytes(path)));
+        SameBytes(vendor::Package("7", CpuType(), packageSize).substr(0, 100000), ReadBytes(path)));
     EXPECT_TRUE(Opened().empty());
 }
 
@@ -125,7 +125,7 @@ TEST_F(HostileServer, RedirectToThePackageStillDownloadsAndOpensIt) {
     vendor::Select("redirect");
     StartDownload();
     ExpectQuietEnd();
-    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", packageSize), ReadBytes(path)));
+    EXPECT_TRUE(SameBytes(vendor::Package("7", CpuType(), packageSize), ReadBytes(path)));
     const std::vector<std::wstring> opened = Opened();
     ASSERT_EQ(1u, opened.size());
     EXPECT_NE(std::wstring::npos, opened[0].find(L"\"" + path + L"\"")) << opened[0];

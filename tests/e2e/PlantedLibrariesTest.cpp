@@ -90,7 +90,7 @@ TEST_F(PlantedLibraries, NoneIsLoadedOnTheWholeSuccessPath) {
     ExpectQuietEnd();
     if (saveDialog != nullptr) {
         const std::wstring path = InDownloads(PackageName() + L".msi");
-        EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", packageSize), ReadBytes(path)));
+        EXPECT_TRUE(SameBytes(vendor::Package("7", CpuType(), packageSize), ReadBytes(path)));
         const std::vector<std::wstring> opened = Opened();
         ASSERT_EQ(1u, opened.size());
         EXPECT_NE(std::wstring::npos, opened[0].find(L"\"" + path + L"\"")) << opened[0];

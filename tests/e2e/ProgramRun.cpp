@@ -250,9 +250,24 @@ std::wstring ProgramRunTest::InDownloads(const std::wstring& name) {
     return Downloads() + L"\\" + name;
 }
 
+unsigned ProgramRunTest::WindowsBits() {
+    const char* bits = std::getenv("TORNQUILL_WINDOWS_BITS");
+    if (bits != nullptr && std::string(bits) == "32") {
+        return 32;
+    }
+    if (bits == nullptr || std::string(bits) != "64") {
+        ADD_FAILURE() << "TORNQUILL_WINDOWS_BITS is neither 32 nor 64";
+    }
+    return 64;
+}
+
+std::string ProgramRunTest::CpuType() {
+    return WindowsBits() == 64 ? "x64" : "Win32";
+}
+
 std::wstring ProgramRunTest::PackageName(const std::wstring& edition) {
-    // The program under test is the 64-bit build, which runs on 64-bit Windows only.
-    return L"Veltrane, 2012 - Windows " + edition + L", 64 bit";
+    return L"Veltrane, 2012 - Windows " + edition + L", " + std::to_wstring(WindowsBits()) +
+           L" bit";
 }
 
 std::string ProgramRunTest::ReadBytes(const std::wstring& path) {

@@ -68,6 +68,14 @@ protected:
     static std::wstring Downloads();
     static std::wstring InDownloads(const std::wstring& name);
 
+    // The bitness of the Windows the program runs on, 32 or 64, as the run of the
+    // tests declares it (TORNQUILL_WINDOWS_BITS): the same program proposes and
+    // requests other packages on each.
+    static unsigned WindowsBits();
+
+    // The CPU type the program sends and the vendor's packages are made for.
+    static std::string CpuType();
+
     // The package name the program proposes on this system for an edition.
     static std::wstring PackageName(const std::wstring& edition = L"7");
 

@@ -88,7 +88,7 @@ TEST_P(Decisions, FollowTheHashCodeAndTheUsersAnswer) {
         ASSERT_TRUE(driver::Answer(*box, decision.answer));
     }
     ExpectQuietEnd();
-    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", packageSize), PackageFile()));
+    EXPECT_TRUE(SameBytes(vendor::Package("7", CpuType(), packageSize), PackageFile()));
     EXPECT_EQ(1u, DownloadRequests().size());
     if (decision.launched) {
         ExpectOpenedOnce();
@@ -104,7 +104,16 @@ INSTANTIATE_TEST_SUITE_P(
                       Decision{"wrong-hash", IDS_HASH_MISMATCH, IDNO, false},
                       Decision{"wrong-hash", IDS_HASH_MISMATCH, IDYES, true},
                       Decision{"lower-hash", IDS_VERIFY_EXCEPTION, IDNO, false},
-                      Decision{"lower-hash", IDS_VERIFY_EXCEPTION, IDYES, true}));
+                      Decision{"lower-hash", IDS_VERIFY_EXCEPTION, IDYES, true}),
+    // Named by mode and answer, so that a run can select cases by name.
+    [](const ::testing::TestParamInfo<Decision>& info) {
+        std::string name = info.param.mode;
+        for (char& c : name) {
+            c = c == '-' ? '_' : c;
+        }
+        return info.param.question == 0 ? name
+                                        : name + (info.param.answer == IDYES ? "_yes" : "_no");
+    });
 
 struct Identity {
     const wchar_t* wineVersion;
@@ -134,15 +143,24 @@ TEST_P(Identities, GoOnTheWireAndChooseThePackage) {
     for (const std::string& line :
          {std::string("User-Agent: Tornquill\r\n"), std::string("QUORVEX_PRODUCT: Veltrane\r\n"),
           std::string("QUORVEX_PRODUCT_VERSION: 2\r\n"), "ZEPH_OS_VERSION: " + edition + "\r\n",
-          std::string("ZEPH_CPU_TYPE: x64\r\n")}) {
+          "ZEPH_CPU_TYPE: " + CpuType() + "\r\n"}) {
         EXPECT_NE(std::string::npos, requests[0].find(line)) << line << " in\n" << requests[0];
     }
-    EXPECT_TRUE(SameBytes(vendor::Package(edition, "x64", packageSize), ReadBytes(packagePath)));
+    EXPECT_TRUE(
+        SameBytes(vendor::Package(edition, CpuType(), packageSize), ReadBytes(packagePath)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Worker, Identities,
                          ::testing::Values(Identity{L"winxp", "XP"}, Identity{L"vista", "Vista"},
-                                           Identity{L"win7", "7"}, Identity{L"win10", "7"}));
+                                           Identity{L"win7", "7"}, Identity{L"win10", "7"}),
+                         // Named by the Windows version, so that a run can select cases by name.
+                         [](const ::testing::TestParamInfo<Identity>& info) {
+                             std::string name;
+                             for (const wchar_t* c = info.param.wineVersion; *c != L'\0'; ++c) {
+                                 name += static_cast<char>(*c);
+                             }
+                             return name;
+                         });
 
 TEST_F(Worker, CancellingDuringTheBodyClosesTheDialogAndKeepsThePartialFile) {
     constexpr std::size_t size = 1048576;
@@ -156,7 +174,8 @@ TEST_F(Worker, CancellingDuringTheBodyClosesTheDialogAndKeepsThePartialFile) {
     const std::string partial = PackageFile();
     EXPECT_LT(0u, partial.size());
     EXPECT_GT(size, partial.size());
-    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size).substr(0, partial.size()), partial));
+    EXPECT_TRUE(
+        SameBytes(vendor::Package("7", CpuType(), size).substr(0, partial.size()), partial));
     EXPECT_TRUE(Opened().empty());
 }
 
@@ -169,7 +188,7 @@ TEST_F(Worker, CancellingAndThenSayingNoChangesNothing) {
     ASSERT_TRUE(question);
     ASSERT_TRUE(driver::Answer(*question, IDNO));
     ExpectQuietEnd();
-    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size), PackageFile()));
+    EXPECT_TRUE(SameBytes(vendor::Package("7", CpuType(), size), PackageFile()));
     ExpectOpenedOnce();
 }
 
@@ -206,7 +225,7 @@ TEST_F(QuestionOpenAtTheEnd, YesReportsTheCompletedDownloadAndOpensNothing) {
         report->text);
     ASSERT_TRUE(driver::Answer(*report, IDOK));
     ExpectQuietEnd();
-    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size), PackageFile()));
+    EXPECT_TRUE(SameBytes(vendor::Package("7", CpuType(), size), PackageFile()));
     EXPECT_TRUE(Opened().empty());
 }
 
@@ -215,7 +234,7 @@ TEST_F(QuestionOpenAtTheEnd, NoLetsVerificationAndLaunchFollow) {
     ASSERT_TRUE(question);
     ASSERT_TRUE(driver::Answer(*question, IDNO));
     ExpectQuietEnd();
-    EXPECT_TRUE(SameBytes(vendor::Package("7", "x64", size), PackageFile()));
+    EXPECT_TRUE(SameBytes(vendor::Package("7", CpuType(), size), PackageFile()));
     ExpectOpenedOnce();
 }
 
@@ -242,7 +261,7 @@ TEST_P(BrokenBodies, EndWithoutALaunchAndKeepWhatArrived) {
     }
     EXPECT_GE(sent, partial.size());
     EXPECT_TRUE(
-        SameBytes(vendor::Package("7", "x64", packageSize).substr(0, partial.size()), partial));
+        SameBytes(vendor::Package("7", CpuType(), packageSize).substr(0, partial.size()), partial));
     EXPECT_TRUE(Opened().empty());
 }
 

@@ -158,4 +158,28 @@ TEST(MemoryPH, ExhaustedHeapThrowsOutOfMemory) {
     EXPECT_TRUE(zeroed.IsEmpty());
 }
 
+#if !defined(_WIN64)
+// A 32-bit process cannot ask the heap for more than 4 GiB; a byte size beyond SIZE_T that
+// reached HeapAlloc would be cut to its low 32 bits, to a small buffer the heap gladly hands out.
+TEST(MemoryPH, AByteSizeBeyondTheAddressSpaceIsOutOfMemory) {
+    struct Case {
+        std::uint32_t count;
+        const char* bytes;
+    };
+    const Case cases[] = {{0x80000000u, "exactly 4 GiB, cut to 0"},
+                          {0x80000001u, "4 GiB and 2 bytes, cut to 2"},
+                          {0xFFFFFFFFu, "8 GiB less 2 bytes"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        ExpectAtomError(8, ERROR_NOT_ENOUGH_MEMORY,
+                        [&] { MemoryPH<wchar_t, 0> block(MUnits(c.count)); });
+        MemoryPH<wchar_t, 1> zeroed(MUnits(1));
+        wchar_t* const buffer = zeroed.data;
+        ExpectAtomError(8, ERROR_NOT_ENOUGH_MEMORY, [&] { zeroed.SetCount(MUnits(c.count)); });
+        EXPECT_EQ(buffer, zeroed.data);
+        EXPECT_EQ(1u, zeroed.count.Value());
+    }
+}
+#endif
+
 } // namespace
