@@ -1,9 +1,9 @@
 #include "app/MainDialog.h"
 
-#include "app/PrivateMessages.h"
-#include "app/ProgressDisplay.h"
-#include "app/UnexpectedEnd.h"
-#include "app/WindowPlacement.h"
+#include "app/window/PrivateMessages.h"
+#include "app/window/ProgressDisplay.h"
+#include "app/window/UnexpectedFailure.h"
+#include "app/window/WindowPlacement.h"
 #include "job/Cancellation.h"
 #include "job/MessageCatalogue.h"
 #include "job/StartUp.h"
@@ -24,9 +24,6 @@ MIconHandle appIcon;
 HWND captionLabel = nullptr;
 HWND osLabel = nullptr;
 HWND thanksLabel = nullptr;
-HWND byteCountLabel = nullptr;
-HWND totalLabel = nullptr;
-HWND progressBar = nullptr;
 
 ControlFont captionFont;
 ControlFont osFont;

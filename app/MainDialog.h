@@ -4,23 +4,6 @@
 
 #include <windows.h>
 
-struct IconHandlePolicy {
-    using Type = HICON;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type icon) { return icon != nullptr; }
-    static void Close(Type icon) { DestroyIcon(icon); }
-};
-
-struct FontHandlePolicy {
-    using Type = HFONT;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type font) { return font != nullptr; }
-    static void Close(Type font) { DeleteObject(font); }
-};
-
-using MIconHandle = MOwnedHandle<IconHandlePolicy>;
-using MFontHandle = MOwnedHandle<FontHandlePolicy>;
-
 // A label of the main dialog drawn in a font derived from the one it had: the font it had is given
 // back and the derived one deleted when the dialog is destroyed.
 class ControlFont {
@@ -42,14 +25,11 @@ private:
 // The program's icon, shown in the dialog's caption and beside its texts.
 extern MIconHandle appIcon;
 
-// The controls of the main dialog that other parts of the program write to; set when the dialog
-// is initialised.
+// The labels of the main dialog that carry the product, the system and the thanks; set when the
+// dialog is initialised.
 extern HWND captionLabel;
 extern HWND osLabel;
 extern HWND thanksLabel;
-extern HWND byteCountLabel;
-extern HWND totalLabel;
-extern HWND progressBar;
 
 extern ControlFont captionFont;
 extern ControlFont osFont;

@@ -1,8 +1,8 @@
 #include "app/ProgramEntry.h"
 
 #include "app/MainDialog.h"
-#include "job/MessageCatalogue.h"
-#include "job/UnexpectedFailure.h"
+#include "app/window/UnexpectedFailure.h"
+#include "text/ResourceString.h"
 
 #include <commctrl.h>
 

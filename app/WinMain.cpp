@@ -1,6 +1,6 @@
 #include "app/ProgramEntry.h"
-#include "job/MessageCatalogue.h"
 #include "res/ResourceIds.h"
+#include "text/ResourceString.h"
 
 #include <windows.h>
 

@@ -5,8 +5,8 @@
 //
 // fetches URL into a temporary file, checks that SIZE bytes arrived and prints one line: the
 // seconds, the peak working set and the peak pagefile usage in bytes, the progress messages.
+#include "app/window/PrivateMessages.h"
 #include "bench/Clock.h"
-#include "app/PrivateMessages.h"
 #include "net/PackageTransfer.h"
 
 #include <windows.h>

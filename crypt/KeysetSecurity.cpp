@@ -18,11 +18,11 @@ SECURITY_DESCRIPTOR EmptyDescriptor() {
     return descriptor;
 }
 
-PSID AuthenticatedUsers() {
+MSid AuthenticatedUsers() {
     SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
-    PSID sid = nullptr;
+    MSid sid;
     if (!AllocateAndInitializeSid(&ntAuthority, 1, SECURITY_AUTHENTICATED_USER_RID, 0, 0, 0, 0, 0,
-                                  0, 0, &sid)) {
+                                  0, 0, sid.Put())) {
         throw MCryptException(MCryptException::callFailed, GetLastError());
     }
     return sid;

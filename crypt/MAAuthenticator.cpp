@@ -115,9 +115,8 @@ void MAAuthenticator::HashFile(HANDLE file, MemoryPH<unsigned char, 0>& digest,
     LARGE_INTEGER zero = {};
     Check(SetFilePointerEx(file, zero, nullptr, FILE_BEGIN));
 
-    HCRYPTHASH created = 0;
-    Check(CryptCreateHash(Provider(), hashAlgorithm.Id(), 0, 0, &created));
-    const MCryptHash hash(created);
+    MCryptHash hash;
+    Check(CryptCreateHash(Provider(), hashAlgorithm.Id(), 0, 0, hash.Put()));
 
     LARGE_INTEGER fileSize;
     Check(GetFileSizeEx(file, &fileSize));

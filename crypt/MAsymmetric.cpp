@@ -8,14 +8,11 @@ MAsymmetric::MAsymmetric(const MStringEx<wchar_t>& containerName, const KeyLengt
 }
 
 void MAsymmetric::GenerateKey() {
-    key.Close();
     const DWORD flags =
         static_cast<DWORD>(keyLength.Bits()) << 16 | CRYPT_EXPORTABLE | CRYPT_NO_SALT;
-    HCRYPTKEY generated = 0;
-    if (!CryptGenKey(Provider(), AT_SIGNATURE, flags, &generated)) {
+    if (!CryptGenKey(Provider(), AT_SIGNATURE, flags, key.Put())) {
         throw MCryptException(MCryptException::callFailed, GetLastError());
     }
-    key = generated;
 }
 
 #if !defined(_WIN64)

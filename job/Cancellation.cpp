@@ -1,7 +1,7 @@
 #include "job/Cancellation.h"
 
-#include "app/CentredMessageBox.h"
-#include "app/UnexpectedEnd.h"
+#include "app/window/CentredMessageBox.h"
+#include "app/window/UnexpectedFailure.h"
 #include "memory/MOwnedHandle.h"
 #include "res/ResourceIds.h"
 #include "text/MStringEx.h"

@@ -1,14 +1,8 @@
 #pragma once
 
 #include "res/ResourceIds.h"
-#include "text/MStringEx.h"
+#include "text/ResourceString.h"
 
-#include <windows.h>
-
-// The module whose resources hold the program's texts. The program entry stores its instance
-// here; null stands for the executable's own module.
-extern HINSTANCE appInstance;
-
-// Replaces target's text by string-table entry id of module (null: the executable itself).
-// MStringExException 0 when the entry does not exist or is empty.
-void LoadResourceString(HINSTANCE module, MStringEx<wchar_t>& target, UINT id);
+// The catalogue of the program's texts: every text the user sees and both web addresses, each an
+// IDS_ entry of the string table, loaded from appInstance by LoadResourceString, or through
+// MStringEx's FromResource and FormatResource.

@@ -1,7 +1,7 @@
 #include "job/PackageDestination.h"
 
-#include "app/CentredMessageBox.h"
-#include "app/WindowPlacement.h"
+#include "app/window/CentredMessageBox.h"
+#include "app/window/WindowPlacement.h"
 #include "job/SystemIdentification.h"
 #include "memory/MOwnedHandle.h"
 #include "res/ResourceIds.h"
@@ -34,29 +34,14 @@ static_assert(saveFlags == 0x2080826);
 static_assert(sizeof(OPENFILENAMEW) == 88);
 #endif
 
-struct TaskMemoryPolicy {
-    using Type = PWSTR;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type text) { return text != nullptr; }
-    static void Close(Type text) { CoTaskMemFree(text); }
-};
-
-struct FileSearchPolicy {
-    using Type = HANDLE;
-    static Type Empty() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Type search) { return search != INVALID_HANDLE_VALUE && search != nullptr; }
-    static void Close(Type search) { FindClose(search); }
-};
-
 MStringEx<wchar_t> KnownDownloadsFolder() {
     const MLibraryHandle shell(LoadSystemLibrary(L"Shell32.dll"));
     const auto query = LibraryFunction<KnownFolderPathQuery>(shell, "SHGetKnownFolderPath");
     if (query == nullptr) {
         return MStringEx<wchar_t>();
     }
-    PWSTR found = nullptr;
-    const HRESULT result = query(downloadsFolder, knownFolderCreate, nullptr, &found);
-    MOwnedHandle<TaskMemoryPolicy> path(found);
+    MTaskMemory<wchar_t> path;
+    const HRESULT result = query(downloadsFolder, knownFolderCreate, nullptr, path.Put());
     if (result < 0 || !path.IsValid()) {
         return MStringEx<wchar_t>();
     }
@@ -76,7 +61,7 @@ MStringEx<wchar_t> DocumentsFolder() {
 bool IsTaken(const MStringEx<wchar_t>& base) {
     const MStringEx<wchar_t> name = base + packageExtension;
     WIN32_FIND_DATAW found;
-    const MOwnedHandle<FileSearchPolicy> search(FindFirstFileW(name.data, &found));
+    const MFileSearch search(FindFirstFileW(name.data, &found));
     return search.IsValid();
 }
 

@@ -1,11 +1,11 @@
 #include "job/StartUp.h"
 
-#include "app/CentredMessageBox.h"
+#include "app/window/CentredMessageBox.h"
+#include "app/window/UnexpectedFailure.h"
 #include "job/DownloadWorker.h"
 #include "job/MessageCatalogue.h"
 #include "job/PackageDestination.h"
 #include "job/SystemIdentification.h"
-#include "job/UnexpectedFailure.h"
 #include "memory/MOwnedHandle.h"
 #include "net/ServerProbe.h"
 #include "res/ResourceIds.h"

@@ -1,6 +1,6 @@
 #include "job/SystemIdentification.h"
 
-#include "app/CentredMessageBox.h"
+#include "app/window/CentredMessageBox.h"
 #include "job/MessageCatalogue.h"
 #include "res/ResourceIds.h"
 #include "text/MStringEx.h"

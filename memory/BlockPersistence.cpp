@@ -1,17 +1,5 @@
 #include "memory/BlockPersistence.h"
 
-namespace {
-
-// A pending resource update; unless it is committed, it is discarded.
-struct ResourceUpdatePolicy {
-    using Type = HANDLE;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type update) { return update != nullptr; }
-    static void Close(Type update) { EndUpdateResourceW(update, TRUE); }
-};
-
-} // namespace
-
 BlockFile::BlockFile(const wchar_t* path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
     : owned(CreateFileW(path, access, share, nullptr, disposition, flags, nullptr)),
       handle(owned.Get()), openError(ERROR_SUCCESS) {
@@ -91,7 +79,7 @@ DWORD MoveInChunks(
 
 bool SaveResourceBytes(const wchar_t* moduleFile, const wchar_t* type, WORD id, WORD language,
                        BOOL deleteExisting, const void* data, DWORD size) {
-    MOwnedHandle<ResourceUpdatePolicy> update(BeginUpdateResourceW(moduleFile, deleteExisting));
+    MResourceUpdate update(BeginUpdateResourceW(moduleFile, deleteExisting));
     if (!update.IsValid()) {
         return false;
     }

@@ -42,16 +42,6 @@ private:
     DWORD openError;
 };
 
-// A module loaded with LoadLibraryW for its resources; a file that cannot be loaded gives null.
-struct LoadedModulePolicy {
-    using Type = HMODULE;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type module) { return module != nullptr; }
-    static void Close(Type module) { FreeLibrary(module); }
-};
-
-using MLoadedModule = MOwnedHandle<LoadedModulePolicy>;
-
 // The most bytes moved by one ReadFile or WriteFile call.
 const DWORD blockChunkBytes = 0x40000000;
 

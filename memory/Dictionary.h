@@ -3,12 +3,32 @@
 #include "memory/MExceptions.h"
 #include "memory/MList.h"
 #include "memory/Pair.h"
-#include "text/MStringEx.h"
 
 #include <type_traits>
+#include <utility>
 
-// A list of pairs with unique keys, read by index. Keys are compared exactly: texts that differ
-// in letter case or in their number base are different keys.
+namespace dictionaryKeys {
+
+// A key type decides what makes two of its keys the same by a SameKey(a, b) of its own, found
+// beside the type by argument-dependent lookup; keys of other types are the same when equal.
+template <class K, class = void> struct HasOwnComparison : std::false_type {};
+template <class K>
+struct HasOwnComparison<
+    K, std::void_t<decltype(SameKey(std::declval<const K&>(), std::declval<const K&>()))>>
+    : std::true_type {};
+
+template <class K> bool Same(const K& a, const K& b) {
+    if constexpr (HasOwnComparison<K>::value) {
+        return SameKey(a, b);
+    } else {
+        return a == b;
+    }
+}
+
+} // namespace dictionaryKeys
+
+// A list of pairs with unique keys, read by index. Keys are compared exactly, as their type
+// compares them.
 template <class K, class V> class Dictionary : public MList<Pair<K, V>> {
 public:
     Dictionary() = default;
@@ -38,19 +58,11 @@ public:
 private:
     void RefuseHeldKey(const Pair<K, V>& pair) const {
         bool present = false;
-        this->ForEach(
-            [&](const Pair<K, V>& held) { present = present || SameKey(held.key, pair.key); });
+        this->ForEach([&](const Pair<K, V>& held) {
+            present = present || dictionaryKeys::Same(held.key, pair.key);
+        });
         if (present) {
             throw DictionaryException(DictionaryException::duplicateKey);
-        }
-    }
-
-    static bool SameKey(const K& a, const K& b) {
-        if constexpr (std::is_base_of_v<MStringEx<wchar_t>, K> ||
-                      std::is_base_of_v<MStringEx<char>, K>) {
-            return a == b && a.numberBase == b.numberBase;
-        } else {
-            return a == b;
         }
     }
 };

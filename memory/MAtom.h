@@ -273,7 +273,7 @@ template <class T> void MAtom<T>::LoadFromResource(HMODULE module, const wchar_t
 
 template <class T>
 void MAtom<T>::LoadFromModuleResource(const wchar_t* moduleFile, const wchar_t* type, WORD id) {
-    const MLoadedModule module(LoadLibraryW(moduleFile));
+    const MLibraryHandle module(LoadLibraryW(moduleFile));
     LoadFromResource(module.Get(), type, id);
 }
 

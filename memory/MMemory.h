@@ -208,7 +208,7 @@ void MMemory<T>::LoadFromModuleResource(const wchar_t* file, const wchar_t* type
         LoadFromResource(nullptr, type, id);
         return;
     }
-    const MLoadedModule module(LoadLibraryW(file));
+    const MLibraryHandle module(LoadLibraryW(file));
     if (!module.IsValid()) {
         Empty();
         return;

@@ -1,6 +1,6 @@
 #include "text/MStringEx.h"
 
-#include "job/MessageCatalogue.h"
+#include "text/ResourceString.h"
 
 #include <cstdarg>
 #include <cwchar>

@@ -167,6 +167,12 @@ template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromVersionInfo(const wchar_t
 template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromSystemError(DWORD code);
 template <> MStringEx<wchar_t> MStringEx<wchar_t>::FromLastError();
 
+// The key comparison of a Dictionary of texts, which finds it by the key type: texts that differ
+// in letter case or in their number base are different keys.
+template <class T> bool SameKey(const MStringEx<T>& a, const MStringEx<T>& b) {
+    return a == b && a.numberBase == b.numberBase;
+}
+
 template <class T> MStringEx<T>::MStringEx() : MemoryPH<T, 0>(1), numberBase(10) {
     this->data[0] = 0;
 }

@@ -4,16 +4,6 @@
 
 #include <windows.h>
 
-// A library loaded by the program at run time, freed when its owner goes.
-struct LibraryHandlePolicy {
-    using Type = HMODULE;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type module) { return module != nullptr; }
-    static void Close(Type module) { FreeLibrary(module); }
-};
-
-using MLibraryHandle = MOwnedHandle<LibraryHandlePolicy>;
-
 // Loads the named library from the system folder by its full path. The program runs from the
 // user's Downloads folder, where any web page can leave a file: a bare name would let a file of
 // that name in the program's folder or the current directory run with the user's rights. The

@@ -6,7 +6,7 @@
 //   LostTextDuringCancel.exe
 
 #include "app/MainDialog.h"
-#include "app/PrivateMessages.h"
+#include "app/window/PrivateMessages.h"
 #include "job/Cancellation.h"
 #include "job/MessageCatalogue.h"
 #include "res/ResourceIds.h"

@@ -1,7 +1,7 @@
 #include "DialogHost.h"
 
 #include "app/MainDialog.h"
-#include "app/PrivateMessages.h"
+#include "app/window/PrivateMessages.h"
 #include "job/Cancellation.h"
 #include "res/ResourceIds.h"
 #include "support/OpenRecord.h"

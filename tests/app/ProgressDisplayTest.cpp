@@ -1,8 +1,8 @@
 #include "DialogHost.h"
 
-#include "app/LocalObserver.h"
-#include "app/PrivateMessages.h"
-#include "app/ProgressDisplay.h"
+#include "app/window/LocalObserver.h"
+#include "app/window/PrivateMessages.h"
+#include "app/window/ProgressDisplay.h"
 #include "res/ResourceIds.h"
 #include "text/MStringEx.h"
 

@@ -1,5 +1,5 @@
-#include "app/CentredMessageBox.h"
-#include "app/WindowPlacement.h"
+#include "app/window/CentredMessageBox.h"
+#include "app/window/WindowPlacement.h"
 
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestWindow.h"

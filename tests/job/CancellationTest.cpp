@@ -1,6 +1,6 @@
 #include "job/Cancellation.h"
 
-#include "app/PrivateMessages.h"
+#include "app/window/PrivateMessages.h"
 #include "res/ResourceIds.h"
 #include "support/TemporaryPath.h"
 #include "support/ChildProcess.h"

@@ -1,6 +1,6 @@
 #include "job/DownloadWorker.h"
 
-#include "app/PrivateMessages.h"
+#include "app/window/PrivateMessages.h"
 #include "job/MessageCatalogue.h"
 #include "support/TemporaryPath.h"
 #include "support/MessageBoxAnswerer.h"

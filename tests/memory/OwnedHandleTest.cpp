@@ -6,17 +6,15 @@
 
 namespace {
 
-// Handles are small numbers here; closing one is recorded instead of done.
-struct RecordingPolicy {
-    using Type = HANDLE;
-    static std::vector<HANDLE> closed;
-    static Type Empty() { return INVALID_HANDLE_VALUE; }
-    static bool IsValid(Type handle) { return KernelHandlePolicy::IsValid(handle); }
-    static void Close(Type handle) { closed.push_back(handle); }
-};
-std::vector<HANDLE> RecordingPolicy::closed;
+// Handles are small numbers here; closing one is recorded instead of done. The kind is the
+// kernel's: INVALID_HANDLE_VALUE and null both hold nothing.
+std::vector<HANDLE> closed;
 
-using Recorded = MOwnedHandle<RecordingPolicy>;
+void RecordClose(HANDLE handle) {
+    closed.push_back(handle);
+}
+
+using Recorded = MOwnedHandle<MHandlePolicy<HANDLE, RecordClose, -1>>;
 
 HANDLE Fake(UINT_PTR n) {
     return reinterpret_cast<HANDLE>(n);
@@ -24,8 +22,8 @@ HANDLE Fake(UINT_PTR n) {
 
 class OwnedHandleTest : public testing::Test {
 protected:
-    void SetUp() override { RecordingPolicy::closed.clear(); }
-    const std::vector<HANDLE>& Closed() { return RecordingPolicy::closed; }
+    void SetUp() override { closed.clear(); }
+    const std::vector<HANDLE>& Closed() { return closed; }
 };
 
 TEST_F(OwnedHandleTest, NullAndInvalidHoldNothing) {
@@ -81,6 +79,33 @@ TEST_F(OwnedHandleTest, ReleaseAndMoveHandOverWithoutClosing) {
     EXPECT_EQ(Closed().size(), 1u);
 }
 
+// A function that writes its handle through an out-parameter writes into the owner, which has
+// closed what it held and then closes what was written.
+TEST_F(OwnedHandleTest, PutClosesTheHeldHandleAndAdoptsWhatIsWritten) {
+    {
+        Recorded owner(Fake(4));
+        HANDLE* storage = owner.Put();
+        EXPECT_EQ(Closed(), std::vector<HANDLE>{Fake(4)});
+        EXPECT_EQ(*storage, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(owner.IsValid());
+        *storage = Fake(8);
+        EXPECT_EQ(owner.Get(), Fake(8));
+        EXPECT_TRUE(owner.IsValid());
+        EXPECT_EQ(owner.Put(), storage);
+        EXPECT_EQ(Closed(), (std::vector<HANDLE>{Fake(4), Fake(8)}));
+        *storage = Fake(12);
+    }
+    EXPECT_EQ(Closed(), (std::vector<HANDLE>{Fake(4), Fake(8), Fake(12)}));
+}
+
+TEST_F(OwnedHandleTest, PutOnAnEmptyOwnerClosesNothing) {
+    Recorded owner;
+    *owner.Put() = nullptr;
+    EXPECT_FALSE(owner.IsValid());
+    owner.Close();
+    EXPECT_TRUE(Closed().empty());
+}
+
 bool IsOpen(HANDLE handle) {
     DWORD flags = 0;
     return GetHandleInformation(handle, &flags) != 0;
@@ -100,6 +125,24 @@ TEST(KernelHandle, ClosesRealHandles) {
         EXPECT_TRUE(IsOpen(other));
     }
     EXPECT_FALSE(IsOpen(other));
+}
+
+TEST(KernelHandle, PutTakesARealHandleFromAnOutParameter) {
+    MKernelHandle owner(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    const HANDLE first = owner.Get();
+    ASSERT_TRUE(IsOpen(first));
+    HANDLE duplicate = nullptr;
+    {
+        MKernelHandle copy;
+        ASSERT_TRUE(DuplicateHandle(GetCurrentProcess(), first, GetCurrentProcess(), copy.Put(), 0,
+                                    FALSE, DUPLICATE_SAME_ACCESS));
+        duplicate = copy.Get();
+        EXPECT_TRUE(IsOpen(duplicate));
+        owner.Put();
+        EXPECT_FALSE(IsOpen(first));
+        EXPECT_TRUE(IsOpen(duplicate));
+    }
+    EXPECT_FALSE(IsOpen(duplicate));
 }
 
 } // namespace

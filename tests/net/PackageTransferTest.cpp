@@ -1,7 +1,7 @@
 #include "NetTestSupport.h"
 
 #include "TornquillConfig.h"
-#include "app/PrivateMessages.h"
+#include "app/window/PrivateMessages.h"
 #include "net/PackageTransfer.h"
 
 #include <gtest/gtest.h>

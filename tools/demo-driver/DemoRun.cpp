@@ -33,18 +33,10 @@ StageLimits LimitsFor(DemoMode mode) {
     return {120s, 30min, 30min, 30min};
 }
 
-struct ModulePolicy {
-    using Type = HMODULE;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type module) { return module != nullptr; }
-    static void Close(Type module) { FreeLibrary(module); }
-};
-
 // A text of the program's own string table, so the driver recognises what the program shows
 // in whatever words it carries.
 std::wstring ProgramText(const std::wstring& program, UINT id) {
-    MOwnedHandle<ModulePolicy> module(
-        LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    MLibraryHandle module(LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
     const wchar_t* text = nullptr;
     const int length =
         module.IsValid() ? LoadStringW(module.Get(), id, reinterpret_cast<LPWSTR>(&text), 0) : 0;

@@ -6,26 +6,13 @@
 
 namespace {
 
-struct ScreenDcPolicy {
-    using Type = HDC;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type dc) { return dc != nullptr; }
-    static void Close(Type dc) { ReleaseDC(nullptr, dc); }
-};
+void ReleaseScreenDc(HDC dc) {
+    ReleaseDC(nullptr, dc);
+}
 
-struct MemoryDcPolicy {
-    using Type = HDC;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type dc) { return dc != nullptr; }
-    static void Close(Type dc) { DeleteDC(dc); }
-};
-
-struct BitmapPolicy {
-    using Type = HBITMAP;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type bitmap) { return bitmap != nullptr; }
-    static void Close(Type bitmap) { DeleteObject(bitmap); }
-};
+using ScreenDc = MOwnedHandle<MHandlePolicy<HDC, ReleaseScreenDc>>;
+using MemoryDc = MOwnedHandle<MHandlePolicy<HDC, DeleteDC>>;
+using Bitmap = MOwnedHandle<MHandlePolicy<HBITMAP, DeleteObject>>;
 
 // Keeps a bitmap selected into a memory DC and puts the DC's own one back on the way out, so
 // the bitmap is free to be deleted.
@@ -58,11 +45,11 @@ bool SaveScreenShot(const std::wstring& path) {
     if (width <= 0 || height <= 0) {
         return false;
     }
-    MOwnedHandle<ScreenDcPolicy> screen(GetDC(nullptr));
+    ScreenDc screen(GetDC(nullptr));
     if (!screen.IsValid()) {
         return false;
     }
-    MOwnedHandle<MemoryDcPolicy> memory(CreateCompatibleDC(screen.Get()));
+    MemoryDc memory(CreateCompatibleDC(screen.Get()));
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
     info.bmiHeader.biWidth = width;
@@ -71,8 +58,7 @@ bool SaveScreenShot(const std::wstring& path) {
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
     void* pixels = nullptr;
-    MOwnedHandle<BitmapPolicy> bitmap(
-        CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
+    Bitmap bitmap(CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &pixels, nullptr, 0));
     if (!memory.IsValid() || !bitmap.IsValid() || pixels == nullptr) {
         return false;
     }

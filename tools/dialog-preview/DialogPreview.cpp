@@ -4,8 +4,8 @@
 //   DialogPreview.exe
 
 #include "app/MainDialog.h"
-#include "app/PrivateMessages.h"
-#include "app/ProgressDisplay.h"
+#include "app/window/PrivateMessages.h"
+#include "app/window/ProgressDisplay.h"
 #include "job/DownloadJob.h"
 #include "job/MessageCatalogue.h"
 #include "job/SystemIdentification.h"

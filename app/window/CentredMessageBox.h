@@ -4,16 +4,6 @@
 
 #include <windows.h>
 
-// Hook handles: null means that no hook is installed; closing one removes the hook.
-struct HookHandlePolicy {
-    using Type = HHOOK;
-    static Type Empty() { return nullptr; }
-    static bool IsValid(Type hook) { return hook != nullptr; }
-    static void Close(Type hook) { UnhookWindowsHookEx(hook); }
-};
-
-using MHookHandle = MOwnedHandle<HookHandlePolicy>;
-
 // The one hook that waits for its message box to be activated; empty otherwise. Installing a new
 // hook removes one still waiting, whose box never opened, so that no hook outlives its use and
 // goes on moving the windows of its thread.

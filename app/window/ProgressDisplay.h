@@ -1,6 +1,14 @@
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+
+// The controls of the main dialog that show the progress; the dialog sets them when it is
+// initialised.
+extern HWND byteCountLabel;
+extern HWND totalLabel;
+extern HWND progressBar;
 
 // UM_PROGRESS: the bytes received so far, the total size once per job (total 0: unknown), and the
 // bar's position on its scale of 0 to 5000 (the middle while the total is unknown).

@@ -1,4 +1,4 @@
-#include "job/MessageCatalogue.h"
+#include "text/ResourceString.h"
 
 HINSTANCE appInstance = nullptr;
 

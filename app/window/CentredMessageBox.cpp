@@ -1,6 +1,6 @@
-#include "app/CentredMessageBox.h"
+#include "app/window/CentredMessageBox.h"
 
-#include "app/WindowPlacement.h"
+#include "app/window/WindowPlacement.h"
 
 MHookHandle centringHookHandle;
 

@@ -1,10 +1,13 @@
-#include "app/ProgressDisplay.h"
+#include "app/window/ProgressDisplay.h"
 
-#include "app/MainDialog.h"
 #include "res/ResourceIds.h"
 #include "text/MStringEx.h"
 
 #include <commctrl.h>
+
+HWND byteCountLabel = nullptr;
+HWND totalLabel = nullptr;
+HWND progressBar = nullptr;
 
 namespace {
 

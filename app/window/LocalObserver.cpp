@@ -1,6 +1,6 @@
-#include "app/LocalObserver.h"
+#include "app/window/LocalObserver.h"
 
-#include "app/PrivateMessages.h"
+#include "app/window/PrivateMessages.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "job/UnexpectedFailure.h"
+#include "app/window/UnexpectedFailure.h"
 
-#include "app/CentredMessageBox.h"
+#include "app/window/CentredMessageBox.h"
 #include "memory/MExceptions.h"
 #include "text/MStringEx.h"
 
@@ -12,6 +12,10 @@ namespace {
 constexpr std::size_t causeCapacity = 160;
 constexpr std::size_t messageCapacity = 400;
 constexpr std::size_t captionCapacity = 80;
+
+// Set once an unexpected failure is being reported; the process ends when the user has read the
+// report, so a failure of a message handled meanwhile adds no second report.
+bool failureReported = false;
 
 // The exception being handled, by class, code and system error where it has them.
 void DescribeCurrentException(wchar_t* cause) {
@@ -84,4 +88,17 @@ void ReportWindowFailure(DWORD error) noexcept {
     wchar_t caption[captionCapacity];
     InternalName(caption);
     CentredMessageBox(nullptr, message, caption, MB_ICONERROR);
+}
+
+// The process ends at once after the report, the worker with it, so that nothing of the run goes
+// on behind the report and nothing the worker still uses is destroyed under it. The report's box
+// handles the dialog's messages while it is open, so a worker waiting for this thread is not left
+// waiting. A dialog that was never shown does not own the report.
+void EndAfterUnexpectedFailure(HWND dialog) {
+    if (failureReported) {
+        return;
+    }
+    failureReported = true;
+    ReportUnexpectedFailure(IsWindowVisible(dialog) ? dialog : nullptr);
+    ExitProcess(0);
 }
