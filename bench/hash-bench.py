@@ -9,33 +9,26 @@ is written there once.
 """
 
 import os
-import statistics
 import subprocess
 import sys
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-MEBIBYTE = 1 << 20
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from runs import MEBIBYTE, ROOT, RUNS, median, provide_random_file, run_alternately, \
+    run_under_wine  # noqa: E402
+
 SIZE = 256 * MEBIBYTE
-RUNS = 3
 
 
 def provide_file(path):
     """Random bytes, written once."""
-    if os.path.isfile(path) and os.path.getsize(path) == SIZE:
-        return
-    with open(path + ".new", "wb") as data:
-        for _ in range(SIZE // MEBIBYTE):
-            data.write(os.urandom(MEBIBYTE))
-    os.replace(path + ".new", path)
+    provide_random_file(path, SIZE)
 
 
 def run_ours(build, path):
     """Seconds of HashFile, its notifications and the digest."""
     program = os.path.join(build, "bench", "hash_bench.exe")
-    windows_path = "Z:" + path.replace("/", "\\")
-    output = subprocess.run([os.path.join(ROOT, "tools", "wine-run"), program, windows_path],
-                            check=True, capture_output=True, text=True).stdout
+    output = run_under_wine(program, "Z:" + path.replace("/", "\\"))
     seconds, notifications, digest = output.split()
     return float(seconds), int(notifications), digest
 
@@ -53,15 +46,12 @@ def main():
                             os.path.join(ROOT, "build", "x86_64"))
     path = os.path.join(build, "bench", "hash-256M.bin")
     provide_file(path)
-    ours, theirs = [], []
-    for _ in range(RUNS):
-        ours.append(run_ours(build, path))
-        theirs.append(run_sha1sum(path))
+    ours, theirs = run_alternately(lambda: run_ours(build, path), lambda: run_sha1sum(path))
     digests = {run[2] for run in ours} | {run[1] for run in theirs}
     if len(digests) != 1:
         sys.exit(f"the digests differ: {sorted(digests)}")
-    our_seconds = statistics.median(run[0] for run in ours)
-    their_seconds = statistics.median(run[0] for run in theirs)
+    our_seconds = median(ours, 0)
+    their_seconds = median(theirs, 0)
     blocks = SIZE // MEBIBYTE
     print(f"file: {SIZE // MEBIBYTE} MiB, {blocks} blocks, "
           f"{ours[0][1]} notifications per run, digest {digests.pop()}")

@@ -10,14 +10,14 @@ serving BUILD_DIR/services/nginx-root); the packages are written there.
 """
 
 import os
-import statistics
 import subprocess
 import sys
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-MEBIBYTE = 1 << 20
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from runs import MEBIBYTE, ROOT, RUNS, median, provide_random_file, run_alternately, \
+    run_under_wine  # noqa: E402
+
 SIZES = (16 * MEBIBYTE, 256 * MEBIBYTE)
-RUNS = 3
 SERVER = "http://127.0.0.1:8080/bench/"
 
 
@@ -26,23 +26,14 @@ def package_name(size):
 
 
 def provide_package(folder, size):
-    """Random bytes, so that nothing on the way can shorten them; written once per size."""
-    path = os.path.join(folder, package_name(size))
-    if os.path.isfile(path) and os.path.getsize(path) == size:
-        return
-    os.makedirs(folder, exist_ok=True)
-    with open(path + ".new", "wb") as package:
-        for _ in range(size // MEBIBYTE):
-            package.write(os.urandom(MEBIBYTE))
-    os.replace(path + ".new", path)
+    """The package of this size in the server's folder."""
+    provide_random_file(os.path.join(folder, package_name(size)), size)
 
 
 def run_ours(build, size):
     """Seconds, peak working set, peak pagefile usage and reads of one transfer."""
     program = os.path.join(build, "bench", "transfer_bench.exe")
-    output = subprocess.run([os.path.join(ROOT, "tools", "wine-run"), program,
-                             SERVER + package_name(size), str(size)],
-                            check=True, capture_output=True, text=True).stdout
+    output = run_under_wine(program, SERVER + package_name(size), str(size))
     seconds, working_set, pagefile, reads = output.split()
     return float(seconds), int(working_set), int(pagefile), int(reads)
 
@@ -71,15 +62,12 @@ def main():
           f"{'peak working set':>17} {'peak pagefile':>14} {'reads':>7}")
     for size in SIZES:
         provide_package(folder, size)
-        ours, curl = [], []
-        for _ in range(RUNS):
-            ours.append(run_ours(build, size))
-            curl.append(run_curl(build, size))
-        our_rate = size / MEBIBYTE / statistics.median(run[0] for run in ours)
-        curl_rate = size / MEBIBYTE / statistics.median(curl)
-        working_set = statistics.median(run[1] for run in ours) / MEBIBYTE
-        pagefile = statistics.median(run[2] for run in ours) / MEBIBYTE
-        reads = statistics.median(run[3] for run in ours)
+        ours, curl = run_alternately(lambda: run_ours(build, size), lambda: run_curl(build, size))
+        our_rate = size / MEBIBYTE / median(ours, 0)
+        curl_rate = size / MEBIBYTE / median(curl)
+        working_set = median(ours, 1) / MEBIBYTE
+        pagefile = median(ours, 2) / MEBIBYTE
+        reads = median(ours, 3)
         print(f"{size // MEBIBYTE:>4} MiB {our_rate:>11.1f} {curl_rate:>11.1f} "
               f"{our_rate / curl_rate:>6.2f} {working_set:>13.1f} MiB {pagefile:>10.1f} MiB "
               f"{reads:>7.0f}", flush=True)

@@ -44,14 +44,16 @@ build_one() {
     cmake --build "$root/build/$arch" -j "$(nproc)"
 }
 
+# The test trees' product tests check the i686 tree's program.
 build_all() {
     build_one i686 -DTEST_VENDOR_HOST="$TEST_HOST"
-    build_one x86_64 -DVENDOR_HOST="$TEST_HOST"
+    build_one x86_64 -DVENDOR_HOST="$TEST_HOST" -DTORNQUILL_PRODUCT="$root/build/i686/Tornquill.exe"
 }
 
 # The 32-bit test build; its end-to-end runs start build/i686's test-host/Tornquill.exe.
 build_i686_tests() {
-    build_one i686-tests -DVENDOR_HOST="$TEST_HOST"
+    build_one i686-tests -DVENDOR_HOST="$TEST_HOST" \
+        -DTORNQUILL_PRODUCT="$root/build/i686/Tornquill.exe"
 }
 
 # run_in_namespace NAME command...: runs the command as root in a new network namespace whose

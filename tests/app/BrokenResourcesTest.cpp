@@ -1,6 +1,7 @@
 // The real program, started beside the test from a copy whose resources lack a part, as a damaged
 // download would.
 
+#include "support/TemporaryPath.h"
 #include "support/ChildProcess.h"
 #include "support/OpenRecord.h"
 
@@ -21,9 +22,7 @@ public:
     // A copy of the program in which the resource of the given type, name and language has lost
     // its contents: it holds only zero bytes.
     BrokenProgram(const wchar_t* fileName, LPCWSTR type, LPCWSTR name, WORD language) {
-        wchar_t folder[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, folder);
-        path = std::wstring(folder) + fileName;
+        path = TemporaryPath(fileName);
         const std::wstring program = driver::FromHostPath("TORNQUILL_PROGRAM");
         if (!CopyFileW(program.c_str(), path.c_str(), FALSE)) {
             return;

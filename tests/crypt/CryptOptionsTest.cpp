@@ -1,5 +1,5 @@
 #include "crypt/MAAuthenticator.h"
-#include "memory/FailingAllocation.h"
+#include "support/FailingAllocation.h"
 
 #include <gtest/gtest.h>
 

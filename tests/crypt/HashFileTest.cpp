@@ -2,7 +2,7 @@
 #include "memory/MOwnedHandle.h"
 
 #include "crypt/CryptTestSupport.h"
-#include "memory/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

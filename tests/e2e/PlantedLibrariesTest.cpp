@@ -5,6 +5,7 @@
 #include "e2e/ProgramRun.h"
 #include "e2e/VendorControl.h"
 
+#include "support/TemporaryPath.h"
 #include "support/ChildProcess.h"
 #include "support/ScopedRegistryValue.h"
 
@@ -24,12 +25,6 @@ constexpr std::size_t packageSize = 204800;
 // program's folder whatever the program does. The product check covers them through the import
 // table.
 const std::vector<std::wstring> plantedNames = {L"iphlpapi.dll", L"icmp.dll"};
-
-std::wstring TemporaryFolder(const std::wstring& name) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
 
 class PlantedLibraries : public ProgramRunTest {
 protected:
@@ -64,7 +59,7 @@ protected:
         DeleteFileW(Marker(L"control.dll").c_str());
     }
 
-    const std::wstring folder = TemporaryFolder(L"tornquill-planted");
+    const std::wstring folder = TemporaryPath(L"tornquill-planted");
     const std::wstring copy = folder + L"\\Tornquill.exe";
     const std::wstring planted = driver::BesideThisProgram(L"PlantedLibrary.dll");
     // Wine's load order for the program, native first for the planted names.

@@ -3,6 +3,8 @@
 #include "e2e/VendorControl.h"
 #include "text/MStringEx.h"
 
+#include "support/TemporaryPath.h"
+
 #include <shlobj.h>
 #include <tlhelp32.h>
 
@@ -49,12 +51,6 @@ std::vector<PROCESSENTRY32W> ProcessesNamed(const wchar_t* name) {
     }
     CloseHandle(snapshot);
     return found;
-}
-
-std::wstring TemporaryPath(const std::wstring& name) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
 }
 
 } // namespace

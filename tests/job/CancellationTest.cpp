@@ -2,7 +2,9 @@
 
 #include "app/window/PrivateMessages.h"
 #include "res/ResourceIds.h"
+#include "support/TemporaryPath.h"
 #include "support/ChildProcess.h"
+#include "support/HiddenDialog.h"
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestWindow.h"
 #include "text/MStringEx.h"
@@ -25,21 +27,11 @@ using Clock = std::chrono::steady_clock;
 
 constexpr const wchar_t* exitRecordVariable = L"TORNQUILL_EXIT_RECORD";
 
-// The main dialog from the program's template, with the part of the dialog procedure that
-// concerns cancelling: Cancel and the close box ask, UM_STATUS is counted. Hidden; it owns the
-// question.
-class MainDialog {
+// The main dialog with the part of the dialog procedure that concerns cancelling: Cancel and
+// the close box ask, UM_STATUS is counted.
+class MainDialog : public HiddenDialog {
 public:
-    MainDialog()
-        : window(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr, Procedure,
-                                    0)) {}
-    MainDialog(const MainDialog&) = delete;
-    MainDialog& operator=(const MainDialog&) = delete;
-    ~MainDialog() {
-        DestroyWindow(window);
-        driver::PumpMessages();
-    }
-    HWND Handle() const { return window; }
+    MainDialog() : HiddenDialog(Procedure) {}
 
     static std::atomic<int> statusCount;
 
@@ -62,7 +54,6 @@ private:
         }
         return 0;
     }
-    HWND window;
 };
 
 std::atomic<int> MainDialog::statusCount{0};
@@ -335,9 +326,7 @@ TEST(ChildAtExit, EndsWhileTheWorkerHoldsTheLock) {
 }
 
 TEST(ProgramExit, WaitsForTheWorkerToLetGoOfTheLock) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring recordPath = std::wstring(folder) + L"tornquill-exit-record.txt";
+    const std::wstring recordPath = TemporaryPath(L"tornquill-exit-record.txt");
     DeleteFileW(recordPath.c_str());
     SetEnvironmentVariableW(exitRecordVariable, recordPath.c_str());
     std::wstring program(MAX_PATH * 4, L'\0');

@@ -1,5 +1,6 @@
 #include "job/DownloadJob.h"
-#include "text/TextAssertions.h"
+#include "support/TemporaryPath.h"
+#include "support/TextAssertions.h"
 
 #include <gtest/gtest.h>
 
@@ -24,10 +25,8 @@ TEST(DownloadJob, ANewRecordHoldsTheProductIdentityAndNothingElse) {
 class PackageFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        wchar_t folder[MAX_PATH];
-        ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
-        const std::wstring stem =
-            std::wstring(folder) + L"job-record-" + std::to_wstring(GetCurrentProcessId());
+        ASSERT_NE(GetTempPathW(0, nullptr), 0u);
+        const std::wstring stem = ProcessTemporaryPath(L"job-record-");
         first = stem + L"-1.msi";
         second = stem + L"-2.msi";
     }

@@ -2,6 +2,7 @@
 
 #include "app/window/PrivateMessages.h"
 #include "job/MessageCatalogue.h"
+#include "support/TemporaryPath.h"
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestWindow.h"
 
@@ -77,10 +78,7 @@ TEST(DownloadWorker, ReportsAnUnexpectedExceptionClosesTheFileAndEndsTheRun) {
     const HINSTANCE saved = appInstance;
     appInstance = GetModuleHandleW(L"kernel32.dll");
 
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    const std::wstring path = std::wstring(folder) + L"tornquill-worker-" +
-                              std::to_wstring(GetCurrentProcessId()) + L".msi";
+    const std::wstring path = ProcessTemporaryPath(L"tornquill-worker-", L".msi");
     driver::TestWindow dialog(RECT{100, 100, 600, 400});
     auto* job = new DownloadJob(dialog.Handle());
     job->osEdition = MStringEx<wchar_t>(L"7");

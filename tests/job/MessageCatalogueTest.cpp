@@ -1,5 +1,6 @@
 #include "job/MessageCatalogue.h"
-#include "text/TextAssertions.h"
+#include "support/TemporaryPath.h"
+#include "support/TextAssertions.h"
 
 #include "TornquillConfig.h"
 
@@ -205,10 +206,8 @@ protected:
     void SetUp() override {
         wchar_t self[MAX_PATH];
         ASSERT_NE(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-        wchar_t folder[MAX_PATH];
-        ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
-        path = std::wstring(folder) + L"crafted-strings-" + std::to_wstring(GetCurrentProcessId()) +
-               L".exe";
+        ASSERT_NE(GetTempPathW(0, nullptr), 0u);
+        path = ProcessTemporaryPath(L"crafted-strings-", L".exe");
         ASSERT_TRUE(CopyFileW(self, path.c_str(), FALSE));
     }
 

@@ -2,6 +2,7 @@
 
 #include "job/SystemIdentification.h"
 #include "res/ResourceIds.h"
+#include "support/TemporaryPath.h"
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestWindow.h"
 
@@ -25,10 +26,7 @@ std::wstring Text(const MStringEx<wchar_t>& text) {
 class TemporaryFolder {
 public:
     TemporaryFolder() {
-        wchar_t base[MAX_PATH];
-        GetTempPathW(MAX_PATH, base);
-        path =
-            std::wstring(base) + L"tornquill-destination-" + std::to_wstring(GetCurrentProcessId());
+        path = ProcessTemporaryPath(L"tornquill-destination-");
         CreateDirectoryW(path.c_str(), nullptr);
     }
     ~TemporaryFolder() { Remove(path); }

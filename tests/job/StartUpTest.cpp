@@ -1,6 +1,7 @@
 #include "job/StartUp.h"
 
 #include "job/MessageCatalogue.h"
+#include "support/TemporaryPath.h"
 #include "support/MessageBoxAnswerer.h"
 #include "support/TestWindow.h"
 
@@ -15,9 +16,7 @@ namespace {
 // A file of the temporary folder, held open without sharing as a package file
 // is.
 std::wstring TemporaryFile() {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + L"tornquill-start-up-" + std::to_wstring(GetCurrentProcessId());
+    return ProcessTemporaryPath(L"tornquill-start-up-");
 }
 
 HANDLE OpenUnshared(const std::wstring& path, DWORD disposition) {

@@ -2,7 +2,9 @@
 
 #include "job/DownloadJob.h"
 #include "res/ResourceIds.h"
+#include "support/TemporaryPath.h"
 #include "support/ChildProcess.h"
+#include "support/HiddenDialog.h"
 #include "support/MessageBoxAnswerer.h"
 #include "support/ScopedRegistryValue.h"
 #include "support/TestWindow.h"
@@ -23,12 +25,6 @@ using driver::Duration;
 constexpr const wchar_t* reportVariable = L"TORNQUILL_SYSID_REPORT";
 constexpr const wchar_t* recordVariable = L"TORNQUILL_OPEN_RECORD";
 
-std::wstring TemporaryPath(const wchar_t* name) {
-    wchar_t folder[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + name;
-}
-
 std::wstring ThisProgram() {
     std::wstring path(MAX_PATH * 4, L'\0');
     path.resize(GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size())));
@@ -43,24 +39,6 @@ std::wstring FileText(const std::wstring& path) {
     return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()),
                         bytes.size() / sizeof(wchar_t));
 }
-
-// The main dialog from the program's template; hidden, it owns the message boxes.
-class MainDialog {
-public:
-    MainDialog()
-        : window(CreateDialogParamW(nullptr, MAKEINTRESOURCEW(IDD_MAIN_DIALOG), nullptr, Procedure,
-                                    0)) {}
-    MainDialog(const MainDialog&) = delete;
-    MainDialog& operator=(const MainDialog&) = delete;
-    ~MainDialog() { DestroyWindow(window); }
-    HWND Handle() const { return window; }
-
-private:
-    static INT_PTR CALLBACK Procedure(HWND, UINT message, WPARAM, LPARAM) {
-        return message == WM_INITDIALOG;
-    }
-    HWND window;
-};
 
 struct Reported {
     bool succeeds;
@@ -173,7 +151,7 @@ protected:
 
     std::wstring recordPath;
     driver::ScopedRegistryValue browser;
-    MainDialog dialog;
+    HiddenDialog dialog;
 };
 
 TEST_F(Refusal, ShowsOneMessageAndThenOpensTheDownloadPage) {
@@ -259,7 +237,7 @@ TEST(RealVersion, WineVersionsGiveTheirEditions) {
 }
 
 TEST(ShowOsLine, WritesEditionAndBitnessIntoTheOsLabel) {
-    MainDialog dialog;
+    HiddenDialog dialog;
     DownloadJob job(dialog.Handle());
     job.osEdition = MStringEx<wchar_t>(L"7");
     ShowOsLine(job);

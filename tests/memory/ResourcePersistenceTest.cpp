@@ -1,5 +1,5 @@
 #include "BlockTestSupport.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace {
 

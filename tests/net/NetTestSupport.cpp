@@ -1,5 +1,7 @@
 #include "NetTestSupport.h"
 
+#include "support/TemporaryPath.h"
+
 #include <gtest/gtest.h>
 
 #include <wininet.h>
@@ -98,10 +100,8 @@ std::uint64_t IcmpEchoRequestsSent() {
 }
 
 ScratchFile::ScratchFile(DWORD access) : handle(INVALID_HANDLE_VALUE) {
-    wchar_t folder[MAX_PATH];
     wchar_t name[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, L"pkg", 0, name);
+    GetTempFileNameW(TemporaryPath(L"").c_str(), L"pkg", 0, name);
     path = name;
     handle = CreateFileW(name, access, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);

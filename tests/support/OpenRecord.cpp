@@ -1,5 +1,6 @@
 #include "support/OpenRecord.h"
 
+#include "support/TemporaryPath.h"
 #include "support/WindowDriver.h"
 
 #include <cstdlib>
@@ -19,10 +20,7 @@ std::wstring FromHostPath(const char* variable) {
 }
 
 OpenRecord::OpenRecord(const char* recorderVariable) {
-    wchar_t folder[MAX_PATH] = {};
-    GetTempPathW(MAX_PATH, folder);
-    recordPath = std::wstring(folder) + L"tornquill-opened-" +
-                 std::to_wstring(GetCurrentProcessId()) + L".txt";
+    recordPath = ProcessTemporaryPath(L"tornquill-opened-", L".txt");
     DeleteFileW(recordPath.c_str());
     SetEnvironmentVariableW(L"TORNQUILL_OPEN_RECORD", recordPath.c_str());
     const std::wstring recorder = FromHostPath(recorderVariable);

@@ -1,5 +1,7 @@
 #include "text/MStringEx.h"
 
+#include "support/TemporaryPath.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,10 +13,8 @@ using String = MStringEx<wchar_t>;
 class StringFileTest : public testing::Test {
 protected:
     void SetUp() override {
-        wchar_t folder[MAX_PATH];
-        ASSERT_NE(GetTempPathW(MAX_PATH, folder), 0u);
-        path = std::wstring(folder) + L"string-file-" + std::to_wstring(GetCurrentProcessId()) +
-               L".txt";
+        ASSERT_NE(GetTempPathW(0, nullptr), 0u);
+        path = ProcessTemporaryPath(L"string-file-", L".txt");
         DeleteFileW(path.c_str());
     }
 

@@ -1,6 +1,6 @@
-#include "memory/TempFolder.h"
+#include "support/TempFolder.h"
 #include "text/MStringEx.h"
-#include "text/TextAssertions.h"
+#include "support/TextAssertions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "text/MStringEx.h"
-#include "text/TextAssertions.h"
+#include "support/TextAssertions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "memory/FailingAllocation.h"
+#include "support/FailingAllocation.h"
 
 #include <atomic>
 #include <cstdlib>

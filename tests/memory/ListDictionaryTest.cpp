@@ -1,9 +1,9 @@
 #include "memory/Dictionary.h"
-#include "memory/FailingAllocation.h"
+#include "support/FailingAllocation.h"
 #include "memory/MList.h"
 #include "memory/MSmartPtr.h"
 #include "memory/Pair.h"
-#include "text/TextAssertions.h"
+#include "support/TextAssertions.h"
 
 #include <gtest/gtest.h>
 

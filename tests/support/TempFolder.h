@@ -1,38 +1,22 @@
 #pragma once
 
+#include "support/TemporaryPath.h"
+#include "support/TestFile.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-// A file handle of a test, closed when the test leaves its scope.
-class TestFile {
-public:
-    explicit TestFile(HANDLE handle = INVALID_HANDLE_VALUE) : handle(handle) {}
-    ~TestFile() {
-        if (handle != INVALID_HANDLE_VALUE && handle != nullptr) {
-            CloseHandle(handle);
-        }
-    }
-    TestFile(const TestFile&) = delete;
-    TestFile& operator=(const TestFile&) = delete;
-
-    HANDLE& Get() { return handle; }
-
-private:
-    HANDLE handle;
-};
-
 // A fresh folder under the temporary folder for one test, removed with its files afterwards.
 class TempFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+        ASSERT_NE(0u, GetTempPathW(0, nullptr));
         // Process numbers repeat between Wine sessions: take the first free name.
         for (int serial = 0;; ++serial) {
-            folder = std::wstring(temp) + L"tq-memory-" + std::to_wstring(serial);
+            folder = TemporaryPath(L"tq-memory-" + std::to_wstring(serial));
             if (CreateDirectoryW(folder.c_str(), nullptr)) {
                 break;
             }

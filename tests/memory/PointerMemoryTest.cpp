@@ -1,7 +1,7 @@
 #include "memory/MMemoryPH.h"
 #include "memory/MOwnedHandle.h"
 
-#include "memory/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
