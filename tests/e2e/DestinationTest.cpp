@@ -10,7 +10,6 @@ namespace {
 using driver::Duration;
 
 constexpr int fileNameBox = 1148;
-constexpr std::size_t packageSize = 204800;
 
 class Destination : public ProgramRunTest {
 protected:

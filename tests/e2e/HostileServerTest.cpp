@@ -13,19 +13,8 @@ namespace {
 using driver::Duration;
 using Clock = std::chrono::steady_clock;
 
-constexpr int cancelButton = 1005;
-constexpr std::size_t packageSize = 204800;
-
 class HostileServer : public ProgramRunTest {
 protected:
-    // Starts the program and accepts the proposed package file.
-    void StartDownload() {
-        Start();
-        const HWND saveDialog = WaitForSaveDialog();
-        ASSERT_NE(nullptr, saveDialog);
-        Save(saveDialog);
-    }
-
     // The request has reached the server: the worker waits for it now.
     void WaitForTheRequest() {
         ASSERT_TRUE(driver::WaitUntil([] { return DownloadRequests().size() == 1; }))

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr std::size_t packageSize = 204800;
-
 // The libraries that the program loads at run time and that nothing else brings in first. The
 // others say nothing about the program under Wine, because Wine does not protect the imports of
 // the program and of its own modules as Windows protects the known DLLs and their dependencies:

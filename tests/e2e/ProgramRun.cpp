@@ -145,6 +145,13 @@ HWND ProgramRunTest::WaitForSaveDialog(Duration timeout) {
     return driver::WaitForWindow(query, timeout);
 }
 
+void ProgramRunTest::StartDownload() {
+    Start();
+    const HWND saveDialog = WaitForSaveDialog();
+    ASSERT_NE(nullptr, saveDialog);
+    Save(saveDialog);
+}
+
 void ProgramRunTest::Save(HWND saveDialog, const std::wstring& name) {
     constexpr int fileNameBox = 1148;
     if (!name.empty()) {

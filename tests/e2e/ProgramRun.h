@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,10 @@
 
 class ProgramRunTest : public ::testing::Test {
 protected:
+    // The size of the vendor test server's packages, and the main dialog's Cancel button.
+    static constexpr std::size_t packageSize = 204800;
+    static constexpr int cancelButton = 1005;
+
     ProgramRunTest();
     ~ProgramRunTest() override;
 
@@ -45,6 +50,9 @@ protected:
     // Puts the name into the Save dialog's file name box, unless it is empty, and
     // presses Save. A bare file name lands in the folder the dialog shows.
     void Save(HWND saveDialog, const std::wstring& name = L"");
+
+    // Starts the program and accepts the proposed package file.
+    void StartDownload();
 
     // The next message box of the program with the given caption, or with any
     // caption.

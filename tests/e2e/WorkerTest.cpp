@@ -10,19 +10,8 @@ namespace {
 
 using driver::Duration;
 
-constexpr int cancelButton = 1005;
-constexpr std::size_t packageSize = 204800;
-
 class Worker : public ProgramRunTest {
 protected:
-    // Starts the program and accepts the proposed package file.
-    void StartDownload() {
-        Start();
-        const HWND saveDialog = WaitForSaveDialog();
-        ASSERT_NE(nullptr, saveDialog);
-        Save(saveDialog);
-    }
-
     std::string PackageFile() { return ReadBytes(path); }
 
     void ExpectOpenedOnce() {
