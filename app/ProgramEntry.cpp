@@ -3,6 +3,7 @@
 #include "app/MainDialog.h"
 #include "app/window/UnexpectedFailure.h"
 #include "text/ResourceString.h"
+#include "text/SystemLibrary.h"
 
 #include <commctrl.h>
 
@@ -13,11 +14,6 @@ using DefaultDirectoriesSetter = BOOL(WINAPI*)(DWORD directoryFlags);
 constexpr DWORD searchSystemFolderOnly = 0x800;
 // Windows XP SP1 and later; an empty folder removes the current directory from the search.
 using LibraryFolderSetter = BOOL(WINAPI*)(const wchar_t* folder);
-
-template <class Function> Function KernelFunction(const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), name)));
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "job/MessageCatalogue.h"
 #include "res/ResourceIds.h"
 #include "text/MStringEx.h"
+#include "text/SystemLibrary.h"
 
 #include <shellapi.h>
 
@@ -78,10 +79,8 @@ bool Is64BitWindows() {
     return true;
 #else
     // Looked up at run time: kernel32 exports it from XP SP2 on.
-    const auto isWow64Process =
-        reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
-    return RunsUnderWow64(isWow64Process, GetCurrentProcess());
+    return RunsUnderWow64(KernelFunction<IsWow64ProcessFunction>("IsWow64Process"),
+                          GetCurrentProcess());
 #endif
 }
 
